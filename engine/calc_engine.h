@@ -1,0 +1,105 @@
+// CalcEngine: the whole state of the emulated calculator, and the operations the shell calls.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "decimal/dec_number.h"
+#include "engine/entry_buffer.h"
+#include "engine/key_codes.h"
+#include "engine/pending_stack.h"
+
+namespace korvelce {
+
+class ShellServices;
+
+inline constexpr int kBanks = 26;
+inline constexpr int kSteps = 1000;
+inline constexpr int kRegisters = 100;
+inline constexpr int kLevels = 100;
+inline constexpr int kFlags = 10;
+
+using ProgramBank = std::array<std::uint8_t, kSteps>;
+
+enum EngineMode : int { kCalculate = 0, kLearn = 1, kRun = 2 };
+
+class CalcEngine {
+public:
+    // A reset engine: every register, flag and step zero, then CLR pressed.
+    CalcEngine();
+    // The stack holds a pointer to errorFlag, so an engine stays where it was made.
+    CalcEngine(const CalcEngine&) = delete;
+    CalcEngine& operator=(const CalcEngine&) = delete;
+
+    // Every key from the face and every executed program step. Any byte is accepted.
+    void pressKey(int code);
+
+    // The display text (zero-terminated, capacity 32 is enough); returns 1 when its last two
+    // characters are shown apart (an exponent, or the step code in learn mode).
+    // showWhileRunning asks for the value instead of the running display in run mode.
+    int displayText(char* buffer, int capacity, bool showWhileRunning = false) const;
+    [[nodiscard]] std::string displayText(bool showWhileRunning = false) const;
+
+    // The display value (the pending stack's current slot).
+    [[nodiscard]] DecNumber displayValue() const { return stack.displayValue(); }
+
+    // Ends digit entry: the typed number becomes the display value. markOperand says whether
+    // an untouched display value is marked as an available operand.
+    DecNumber finishEntry(bool markOperand = true);
+
+    // Range limiting of the display value and of register n; both raise the error on a clamp.
+    void limitDisplay();
+    void limitRegister(int n);
+
+    void setShellServices(ShellServices* services) { shell = services; }
+
+    // --- State (names as the calculator's documentation uses them) ---
+    int errorFlag = 0;
+    PendingStack stack{&errorFlag};
+    DecNumber tRegister;
+    std::array<DecNumber, kRegisters> registers{};
+    int condition = 1;
+    std::array<ProgramBank, kBanks> programMemory{};
+    int currentBank = 0;  // index into programMemory
+    int programCounter = 0;
+    int learnPointer = 0;
+    std::array<std::int16_t, kLevels> returnAddress{};
+    std::array<std::int16_t, kLevels> returnBank{};
+    std::array<std::int16_t, kLevels> selectedBank{};
+    std::array<int, kLevels> calledFromKeyboard{};
+    int returnDepth = 0;
+    std::array<int, kFlags> userFlags{};
+    int advancePc = 1;
+    int mode = kCalculate;
+    int angleUnit = 0;
+    int displayFormat = 0;
+    int fixDigits = 9;
+    int invFlag = 0;
+    int pauseRequest = 0;
+    int entryActive = 1;
+    EntryBuffer entry;
+    std::uint8_t operandDigitsNeeded = 0;
+    std::uint8_t operandDigitsTyped = 0;
+    std::uint8_t pendingKey = key::kNop;
+    int pendingInv = 0;
+    int operandValue = 0;
+    int indirectAllowed = 0;
+    int indirect = 0;
+    int labelExpected = 0;
+    int lastStepWasInv = 0;
+    int stopRequested = 0;
+    std::int16_t resumeAddress = 0;
+    std::string printerPath;
+    std::array<char16_t, 20> alphaLine{};
+
+    ShellServices* shell = nullptr;
+
+private:
+    void immediateAction(int code);
+    void entryKey(int code);
+    void clearAll();
+    void clearEntry();
+};
+
+}  // namespace korvelce

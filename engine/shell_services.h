@@ -1,0 +1,26 @@
+// What the engine asks of the program around it: file dialogs and error reports. The window
+// implements it with Qt; the headless front end and the tests without.
+#pragma once
+
+#include <string>
+
+namespace korvelce {
+
+class CalcEngine;
+
+class ShellServices {
+public:
+    virtual ~ShellServices() = default;
+    // WRT: save the user's program memory and registers to a file the user names.
+    virtual void saveProgramFile(CalcEngine& engine) = 0;
+    // INV WRT: load a program file the user picks.
+    virtual void openProgramFile(CalcEngine& engine) = 0;
+    // LST: write the program listing to a text file the user names.
+    virtual void writeListing(CalcEngine& engine) = 0;
+    // A failed system call, reported once with its caption.
+    virtual void showSystemError(const std::string& caption, const std::string& message) = 0;
+    // A diagnostic line (only shown when debugging is asked for).
+    virtual void debugLine(const std::string& line) = 0;
+};
+
+}  // namespace korvelce
