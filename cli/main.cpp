@@ -1,1 +1,215 @@
-int main() { return 0; }
+// korvelce-cli: the calculator without a window. Presses keys on a fresh engine and prints the
+// display (or the whole state as JSON); keys program source text into a program file.
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/assembler.h"
+#include "cli/json_state.h"
+#include "cli/key_tokens.h"
+#include "cli/run_keys.h"
+#include "engine/calc_engine.h"
+#include "engine/shell_services.h"
+#include "shell/memory_image.h"
+
+namespace {
+
+using korvelce::CalcEngine;
+
+constexpr int kExitOk = 0;
+constexpr int kExitFile = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitStepLimit = 3;
+
+const char* const kUsage =
+    "usage: korvelce-cli [OPTIONS] [KEY...]      press keys on a fresh engine, print the result\n"
+    "       korvelce-cli asm SOURCE -o FILE.kv  key a program in from source text, save it\n"
+    "options:\n"
+    "  --load FILE.kv      load a memory image before the first key\n"
+    "  --save FILE.kv      save the memory image after the last key\n"
+    "  --json              print the final state as one JSON object\n"
+    "  --max-steps N       longest run allowed, in program steps (default 10000000)\n"
+    "  --keys-file PATH    read key tokens from a file ('#' starts a comment; '-' = stdin);\n"
+    "                      its keys are pressed before the keys on the command line\n"
+    "  --                  every later argument is a key token\n";
+
+// Without a window there are no file dialogs: the file keys say so and change nothing.
+class HeadlessShell : public korvelce::ShellServices {
+public:
+    void saveProgramFile(CalcEngine&) override { noDialogs(); }
+    void openProgramFile(CalcEngine&) override { noDialogs(); }
+    void writeListing(CalcEngine&) override { noDialogs(); }
+    void showSystemError(const std::string& caption, const std::string& message) override {
+        std::cerr << "korvelce-cli: " << caption << ": " << message << "\n";
+    }
+    void debugLine(const std::string& line) override {
+        if (std::getenv("KORVELCE_DEBUG") != nullptr) std::cerr << line;
+    }
+
+private:
+    static void noDialogs() {
+        std::cerr << "korvelce-cli: file dialogs are not available here; use --load, --save or "
+                     "list\n";
+    }
+};
+
+int usageError(const std::string& message) {
+    std::cerr << "korvelce-cli: " << message << "\n" << kUsage;
+    return kExitUsage;
+}
+
+int fileError(const std::string& message) {
+    std::cerr << "korvelce-cli: " << message << "\n";
+    return kExitFile;
+}
+
+bool readAll(const std::string& path, std::string& text) {
+    if (path == "-") {
+        std::ostringstream out;
+        out << std::cin.rdbuf();
+        text = out.str();
+        return true;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream out;
+    out << in.rdbuf();
+    if (in.bad()) return false;
+    text = out.str();
+    return true;
+}
+
+bool isRegularFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    char c = 0;
+    in.read(&c, 1);
+    return !in.bad();
+}
+
+int assemble(int argc, char** argv) {
+    std::string source;
+    std::string output;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "-o") {
+            if (i + 1 >= argc) return usageError("-o needs a file name");
+            output = argv[++i];
+        } else if (source.empty()) {
+            source = arg;
+        } else {
+            return usageError("asm takes one source file, not '" + arg + "' as well");
+        }
+    }
+    if (source.empty() || output.empty()) return usageError("asm needs SOURCE and -o FILE.kv");
+    std::string text;
+    if (!readAll(source, text)) return fileError("cannot read source file '" + source + "'");
+    CalcEngine engine;
+    const korvelce::AssembleResult result = korvelce::assembleProgram(engine, text);
+    if (!result.ok) return usageError(source + ": " + result.message);
+    const korvelce::SaveResult saved = korvelce::saveMemoryImage(engine, output);
+    if (!saved.ok) return fileError("cannot write '" + output + "': " + saved.message);
+    return kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && std::string(argv[1]) == "asm") return assemble(argc, argv);
+
+    bool json = false;
+    std::int64_t maxSteps = 10000000;
+    std::string keysFile;
+    std::string loadPath;
+    std::string savePath;
+    std::vector<std::string> keyArgs;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (optionsEnded || arg.size() < 2 || arg.rfind("--", 0) != 0) {
+            keyArgs.push_back(arg);
+            continue;
+        }
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) return false;
+            out = argv[++i];
+            return true;
+        };
+        std::string text;
+        if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--json") {
+            json = true;
+        } else if (arg == "--help") {
+            std::cout << kUsage;
+            return kExitOk;
+        } else if (arg == "--keys-file") {
+            if (!value(keysFile)) return usageError("--keys-file needs a path");
+        } else if (arg == "--load") {
+            if (!value(loadPath)) return usageError("--load needs a path");
+        } else if (arg == "--save") {
+            if (!value(savePath)) return usageError("--save needs a path");
+        } else if (arg == "--max-steps") {
+            if (!value(text)) return usageError("--max-steps needs a number");
+            char* end = nullptr;
+            const long long parsed = std::strtoll(text.c_str(), &end, 10);
+            if (end == text.c_str() || *end != '\0' || parsed < 0)
+                return usageError("--max-steps needs a non-negative whole number, not '" + text +
+                                  "'");
+            maxSteps = parsed;
+        } else {
+            return usageError("unknown option '" + arg + "'");
+        }
+    }
+
+    std::vector<int> codes;
+    int position = 1;
+    if (!keysFile.empty()) {
+        std::string text;
+        if (!readAll(keysFile, text)) return fileError("cannot read key file '" + keysFile + "'");
+        const auto parsed = korvelce::parseKeyTokens(text, true, position);
+        if (!parsed.ok)
+            return usageError("unknown key token '" + parsed.badToken + "' at position " +
+                              std::to_string(parsed.badPosition) + " (in " + keysFile + ")");
+        codes = parsed.codes;
+        position += parsed.tokens;
+    }
+    for (const auto& arg : keyArgs) {
+        const auto parsed = korvelce::parseKeyTokens(arg, false, position);
+        if (!parsed.ok)
+            return usageError("unknown key token '" + parsed.badToken + "' at position " +
+                              std::to_string(parsed.badPosition));
+        codes.insert(codes.end(), parsed.codes.begin(), parsed.codes.end());
+        position += parsed.tokens;
+    }
+
+    HeadlessShell shell;
+    CalcEngine engine;
+    engine.setShellServices(&shell);
+    if (!loadPath.empty()) {
+        if (!isRegularFile(loadPath) || !korvelce::loadMemoryImage(engine, loadPath))
+            return fileError("cannot read memory image '" + loadPath + "'");
+    }
+    int status = kExitOk;
+    for (const int code : codes) {
+        if (korvelce::pressAndRun(engine, code, maxSteps) == korvelce::RunOutcome::kStepLimit) {
+            std::cerr << "korvelce-cli: the program ran more than " << maxSteps
+                      << " steps; stopped\n";
+            status = kExitStepLimit;
+            break;
+        }
+    }
+    if (!savePath.empty()) {
+        const korvelce::SaveResult saved = korvelce::saveMemoryImage(engine, savePath);
+        if (!saved.ok) return fileError("cannot write '" + savePath + "': " + saved.message);
+    }
+    if (json)
+        std::cout << korvelce::jsonState(engine) << "\n";
+    else
+        std::cout << engine.displayText() << "\n";
+    return status;
+}

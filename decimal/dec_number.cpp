@@ -1,6 +1,7 @@
 #include "decimal/dec_number.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 namespace korvelce {
@@ -50,7 +51,8 @@ std::uint64_t magnitude(std::int64_t m) {
 // record loaded from a file) can be unnormalised, and those are brought to 13 digits.
 DecNumber normalised(const DecNumber& v) {
     const std::uint64_t m = magnitude(v.mantissa);
-    if (m == 0 || (m >= static_cast<std::uint64_t>(kTen12) && m < static_cast<std::uint64_t>(kTen13)))
+    if (m == 0 ||
+        (m >= static_cast<std::uint64_t>(kTen12) && m < static_cast<std::uint64_t>(kTen13)))
         return v;
     return normalize(v.mantissa, v.exponent);
 }
@@ -115,10 +117,13 @@ DecNumber DecNumber::fromDouble(double x) {
 }
 
 DecNumber DecNumber::fromDigits(std::string_view text, bool positive, int exponent) {
-    // The first thirteen digits, leading zeros included, framed as a 13-digit mantissa whose
-    // first position is the first digit of the text; later digits are cut off.
+    // The first thirteen significant digits framed as a 13-digit mantissa; later digits are cut
+    // off. Leading zeros only move the power of ten, so a long text of small magnitude keeps
+    // its digits instead of being framed as zeros.
     std::int64_t frame = 0;
     int digits = 0;
+    int leadingZeros = 0;
+    int kept = 0;
     int pointIndex = -1;
     for (const char c : text) {
         if (c == '.') {
@@ -126,12 +131,18 @@ DecNumber DecNumber::fromDigits(std::string_view text, bool positive, int expone
             continue;
         }
         if (c < '0' || c > '9') continue;
-        if (digits < kDigits) frame = frame * 10 + (c - '0');
         ++digits;
+        if (kept == 0 && c == '0') {
+            ++leadingZeros;
+        } else if (kept < kDigits) {
+            frame = frame * 10 + (c - '0');
+            ++kept;
+        }
     }
-    if (digits < kDigits) frame *= kPowers[static_cast<std::size_t>(kDigits - digits)];
+    if (kept == 0) return DecNumber{};
+    frame *= kPowers[static_cast<std::size_t>(kDigits - kept)];
     const int p = pointIndex < 0 ? digits : pointIndex;
-    return normalize(positive ? frame : -frame, exponent + p - 1);
+    return normalize(positive ? frame : -frame, exponent + p - 1 - leadingZeros);
 }
 
 double DecNumber::toDouble() const {
@@ -144,7 +155,8 @@ std::int64_t DecNumber::toInteger() const {
     if (k < 0) return -k > 18 ? 0 : mantissa / kPowers[static_cast<std::size_t>(-k)];
     if (mantissa == 0) return 0;
     constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
-    if (k > 18 || magnitude(mantissa) > static_cast<std::uint64_t>(kMax / kPowers[static_cast<std::size_t>(k)]))
+    if (k > 18 || magnitude(mantissa) >
+                      static_cast<std::uint64_t>(kMax / kPowers[static_cast<std::size_t>(k)]))
         return mantissa < 0 ? std::numeric_limits<std::int64_t>::min() : kMax;
     return mantissa * kPowers[static_cast<std::size_t>(k)];
 }
@@ -154,7 +166,9 @@ bool DecNumber::isInteger() const {
     return mantissa % kPowers[static_cast<std::size_t>(12 - exponent)] == 0;
 }
 
-DecNumber DecNumber::negate() const { return DecNumber{-mantissa, exponent}; }
+DecNumber DecNumber::negate() const {
+    return DecNumber{-mantissa, exponent};
+}
 
 DecNumber DecNumber::absolute() const {
     return DecNumber{mantissa < 0 ? -mantissa : mantissa, exponent};
@@ -177,7 +191,9 @@ DecNumber& DecNumber::add(const DecNumber& right) {
     return *this;
 }
 
-DecNumber& DecNumber::subtract(const DecNumber& right) { return add(right.negate()); }
+DecNumber& DecNumber::subtract(const DecNumber& right) {
+    return add(right.negate());
+}
 
 DecNumber& DecNumber::multiply(const DecNumber& right) {
     const DecNumber a = normalised(*this);
@@ -220,9 +236,13 @@ DecNumber& DecNumber::divide(const DecNumber& right) {
     return *this;
 }
 
-DecNumber& DecNumber::increment() { return add(fromInt(1)); }
+DecNumber& DecNumber::increment() {
+    return add(fromInt(1));
+}
 
-DecNumber& DecNumber::decrement() { return subtract(fromInt(1)); }
+DecNumber& DecNumber::decrement() {
+    return subtract(fromInt(1));
+}
 
 int DecNumber::compare(const DecNumber& other) const {
     if (mantissa == 0) {
@@ -259,8 +279,10 @@ DecNumber DecNumber::squareRoot() const {
     }
     auto r = static_cast<std::int64_t>(std::sqrt(static_cast<double>(m)));
     // The double estimate may land one off for 14-digit operands; settle it exactly.
-    while (r > 0 && r * r > m) --r;
-    while ((r + 1) * (r + 1) <= m) ++r;
+    while (r > 0 && r * r > m)
+        --r;
+    while ((r + 1) * (r + 1) <= m)
+        ++r;
     std::int64_t rem = m - r * r;
     for (int i = 0; i < 6; ++i) {
         rem *= 100;
@@ -300,7 +322,8 @@ bool DecNumber::limitRange() {
 DecimalRecord DecNumber::toRecord() const {
     DecimalRecord record{};
     const auto m = static_cast<std::uint64_t>(mantissa);
-    for (std::size_t i = 0; i < 8; ++i) record[i] = static_cast<std::uint8_t>(m >> (8 * i));
+    for (std::size_t i = 0; i < 8; ++i)
+        record[i] = static_cast<std::uint8_t>(m >> (8 * i));
     const auto e = static_cast<std::uint16_t>(exponent);
     record[8] = static_cast<std::uint8_t>(e & 0xFF);
     record[9] = static_cast<std::uint8_t>(e >> 8);
@@ -309,14 +332,26 @@ DecimalRecord DecNumber::toRecord() const {
 
 DecNumber DecNumber::fromRecord(const DecimalRecord& record) {
     std::uint64_t m = 0;
-    for (std::size_t i = 0; i < 8; ++i) m |= static_cast<std::uint64_t>(record[i]) << (8 * i);
+    for (std::size_t i = 0; i < 8; ++i)
+        m |= static_cast<std::uint64_t>(record[i]) << (8 * i);
     const auto e = static_cast<std::uint16_t>(record[8] | (record[9] << 8));
-    return DecNumber{static_cast<std::int64_t>(m), static_cast<std::int16_t>(e)};
+    // A record from a damaged or foreign file may hold any mantissa; bring it to 13 digits so
+    // that later arithmetic on it can neither overflow nor misorder. Normalised values load
+    // unchanged; a stored division marker stays a value beyond the range.
+    return normalize(static_cast<std::int64_t>(m), static_cast<std::int16_t>(e));
 }
 
-DecNumber operator+(DecNumber a, const DecNumber& b) { return a.add(b); }
-DecNumber operator-(DecNumber a, const DecNumber& b) { return a.subtract(b); }
-DecNumber operator*(DecNumber a, const DecNumber& b) { return a.multiply(b); }
-DecNumber operator/(DecNumber a, const DecNumber& b) { return a.divide(b); }
+DecNumber operator+(DecNumber a, const DecNumber& b) {
+    return a.add(b);
+}
+DecNumber operator-(DecNumber a, const DecNumber& b) {
+    return a.subtract(b);
+}
+DecNumber operator*(DecNumber a, const DecNumber& b) {
+    return a.multiply(b);
+}
+DecNumber operator/(DecNumber a, const DecNumber& b) {
+    return a.divide(b);
+}
 
 }  // namespace korvelce

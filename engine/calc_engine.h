@@ -54,6 +54,36 @@ public:
 
     void setShellServices(ShellServices* services) { shell = services; }
 
+    // --- Program execution ---
+    // Executes the step at programCounter of the current bank, as if its key were pressed.
+    void runStep();
+    // The user's R/S while a program runs. Unlike an R/S step it is never taken as an operand:
+    // with an instruction still collecting its operand, the run stops once that completes.
+    void userRunStop();
+    // The address of the first LBL k in the selected bank of the current level, or -1.
+    [[nodiscard]] int findLabel(int labelKey) const;
+    // True when the call was made (false at depth 99, with the error raised).
+    bool callSubroutine(int returnTo, int target);
+    void returnFromSubroutine();
+    // Whether a key waits for an operand or a label.
+    [[nodiscard]] bool operandPending() const {
+        return operandDigitsNeeded > 0 || labelExpected != 0;
+    }
+
+    // --- Registers and statistics ---
+    // STO (42), RCL (43), SUM (44), EXC (48), PRD (49) on register n with the INV state the key
+    // had; x is the display value. A register number outside 0..99 raises the error and does
+    // nothing else. The register is range-limited afterwards.
+    void registerOperation(int keyCode, int n, bool inv);
+    // CMS: R00 to R99 become zero.
+    void clearRegisters();
+    // STA / INV STA: add or remove the point (x = display value, y = T) in R01..R06 and T.
+    void statisticsAccumulate(bool inv);
+    // AVR: means of x and y; INV AVR: standard deviations (divisor n - 1).
+    void statisticsAverage(bool inv);
+    // HIR nn: the tens digit chooses the operation, the units digit the H register.
+    void hirOperation(int operand);
+
     // --- State (names as the calculator's documentation uses them) ---
     int errorFlag = 0;
     PendingStack stack{&errorFlag};
@@ -96,10 +126,40 @@ public:
     ShellServices* shell = nullptr;
 
 private:
+    // Hands the key to a pending operand or an awaited label; true when it was consumed.
+    bool routeToOperand(int code);
+    void learnModeKey(int code);
     void immediateAction(int code);
-    void entryKey(int code);
+    // The program-control and operand keys (labels, GTO, SBR, tests, flags, LRN, SST, R/S...).
+    void programKey(int code, bool inv);
+    void digitOrPoint(int code);
+    void exponentKey();
+    void changeSign();
+    void degreesMinutesSecondsKey(bool inv);
     void clearAll();
     void clearEntry();
+    void clearProgram();
+
+    // Operand collection: the key waits for `digits` operand digits (IND allowed or not), or
+    // for a label key.
+    void awaitOperand(int keyCode, int digits, bool indAllowed);
+    void awaitLabel(int keyCode);
+    void collectDigit(int digit);
+    void recordIndirect();
+    void completeOperand();
+    void executeOperand(int keyCode, std::int64_t value);
+    void storeOperand();
+    void labelOperand(int code);
+    void openBranchOperand();
+
+    // Learn mode.
+    enum class StepKind { kInstruction, kOperand, kLabel };
+    // Writes code at learnPointer of bank 0; false (and learn mode left) at step 999.
+    bool storeStep(int code, StepKind kind);
+    bool learnEditKey(int code);
+
+    // The special operation number n (0..255).
+    void specialOperation(int number);
 };
 
 }  // namespace korvelce

@@ -1,0 +1,27 @@
+// The key-token language of the headless front end and the tests: mnemonics, ASCII aliases,
+// numbers pressed digit by digit, and raw codes written @NN.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvelce {
+
+// The codes one token presses, or nothing when the token is unknown. Case-insensitive.
+std::optional<std::vector<int>> tokenCodes(std::string_view token);
+
+struct KeyParse {
+    std::vector<int> codes;
+    bool ok = true;
+    std::string badToken;  // the first unknown token
+    int badPosition = 0;   // its position, counting tokens from 1
+    int tokens = 0;        // tokens read
+};
+
+// Splits text at whitespace ('#' starts a comment to the end of the line when comments is set)
+// and translates every token. firstPosition numbers the first token.
+KeyParse parseKeyTokens(std::string_view text, bool comments = false, int firstPosition = 1);
+
+}  // namespace korvelce

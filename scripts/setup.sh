@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs, when any is missing. Sourced by the other scripts.
+set -euo pipefail
+
+korvelce_packages=(
+    cmake ninja-build g++ clang pkg-config
+    libgtest-dev libgmock-dev libbenchmark-dev libintelrdfpmath-dev
+    qt6-base-dev
+)
+
+korvelce_missing=()
+for p in "${korvelce_packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
+        korvelce_missing+=("$p")
+done
+
+if ((${#korvelce_missing[@]})); then
+    echo "Installing Debian packages: ${korvelce_missing[*]}"
+    if [ "$(id -u)" -eq 0 ]; then as_root=(); else as_root=(sudo); fi
+    "${as_root[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends \
+        "${korvelce_missing[@]}"
+fi
