@@ -1,5 +1,6 @@
 #include "decimal/dec_number.h"
 
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -10,6 +11,8 @@ namespace {
 
 constexpr std::int64_t kTen13 = 10000000000000;  // 10^13
 constexpr std::int64_t kTen12 = 1000000000000;   // 10^12
+constexpr std::uint64_t kTen12u = 1000000000000;
+constexpr std::uint64_t kTen13u = 10000000000000;
 constexpr int kDigits = 13;
 
 constexpr std::array<std::int64_t, 19> kPowers = [] {
@@ -22,6 +25,28 @@ constexpr std::array<std::int64_t, 19> kPowers = [] {
     return p;
 }();
 
+// 10^0 to 10^19 unsigned: digit counts up to the magnitude of the most negative mantissa.
+constexpr std::array<std::uint64_t, 20> kUnsignedPowers = [] {
+    std::array<std::uint64_t, 20> p{};
+    std::uint64_t v = 1;
+    for (auto& entry : p) {
+        entry = v;
+        if (v <= std::numeric_limits<std::uint64_t>::max() / 10) v *= 10;
+    }
+    return p;
+}();
+
+// The magnitude of a mantissa as unsigned; INT64_MIN included.
+std::uint64_t magnitude(std::int64_t m) {
+    return m < 0 ? 0 - static_cast<std::uint64_t>(m) : static_cast<std::uint64_t>(m);
+}
+
+// True when the magnitude has exactly 13 digits; one unsigned comparison.
+bool hasThirteenDigits(std::uint64_t m) {
+    return m - static_cast<std::uint64_t>(kTen12) <
+           static_cast<std::uint64_t>(kTen13) - static_cast<std::uint64_t>(kTen12);
+}
+
 std::int16_t storeExponent(int e) {
     if (e > DecNumber::kExponentCap) e = DecNumber::kExponentCap;
     if (e < -DecNumber::kExponentCap) e = -DecNumber::kExponentCap;
@@ -30,6 +55,11 @@ std::int16_t storeExponent(int e) {
 
 // Mantissa to exactly 13 digits by truncation or zero fill; zero gets exponent 0.
 DecNumber normalize(std::int64_t mantissa, int exponent) {
+    const std::uint64_t m = magnitude(mantissa);
+    // Sums, products and quotients of 13-digit mantissas have 13 or 14 digits nearly always.
+    if (hasThirteenDigits(m)) return DecNumber{mantissa, storeExponent(exponent)};
+    if (m >= static_cast<std::uint64_t>(kTen13) && m < static_cast<std::uint64_t>(kTen13) * 10)
+        return DecNumber{mantissa / 10, storeExponent(exponent + 1)};
     if (mantissa == 0) return DecNumber{};
     const int d = digitCount(mantissa);
     if (d > kDigits) {
@@ -42,18 +72,39 @@ DecNumber normalize(std::int64_t mantissa, int exponent) {
     return DecNumber{mantissa, storeExponent(exponent)};
 }
 
-// The magnitude of a mantissa as unsigned; INT64_MIN included.
-std::uint64_t magnitude(std::int64_t m) {
-    return m < 0 ? 0 - static_cast<std::uint64_t>(m) : static_cast<std::uint64_t>(m);
+// floor(a x b / 10^12) for magnitudes below 10^13, so below 10^14. The double estimate has a
+// relative error below 4e-16 and is therefore off by at most one; the exact remainder
+// a x b - p x 10^12, which lies between -10^12 and 2 x 10^12, comes out right in wrapping
+// 64-bit arithmetic and settles it. The result equals the long multiplication exactly.
+std::int64_t truncatedProduct(std::uint64_t a, std::uint64_t b) {
+    auto p = static_cast<std::int64_t>(static_cast<double>(a) * static_cast<double>(b) * 1e-12);
+    const auto r = static_cast<std::int64_t>(a * b - static_cast<std::uint64_t>(p) * kTen12u);
+    if (r < 0) {
+        --p;
+    } else if (r >= kTen12) {
+        ++p;
+    }
+    return p;
+}
+
+// floor(a x 10^13 / b) for magnitudes of 13 digits, so between 10^12 and 10^14; the same
+// estimate and exact remainder (between -b and 2b) as the product.
+std::int64_t truncatedQuotient(std::uint64_t a, std::uint64_t b) {
+    auto q = static_cast<std::int64_t>(static_cast<double>(a) / static_cast<double>(b) * 1e13);
+    const auto r = static_cast<std::int64_t>(a * kTen13u - static_cast<std::uint64_t>(q) * b);
+    if (r < 0) {
+        --q;
+    } else if (r >= static_cast<std::int64_t>(b)) {
+        ++q;
+    }
+    return q;
 }
 
 // A well-formed operand for multiply and divide: only the division-by-zero marker (or a
 // record loaded from a file) can be unnormalised, and those are brought to 13 digits.
 DecNumber normalised(const DecNumber& v) {
     const std::uint64_t m = magnitude(v.mantissa);
-    if (m == 0 ||
-        (m >= static_cast<std::uint64_t>(kTen12) && m < static_cast<std::uint64_t>(kTen13)))
-        return v;
+    if (m == 0 || hasThirteenDigits(m)) return v;
     return normalize(v.mantissa, v.exponent);
 }
 
@@ -66,12 +117,10 @@ std::int64_t powerOfTen(int n) {
 }
 
 int digitCount(std::int64_t v) {
-    int count = 0;
-    while (v != 0) {
-        v /= 10;
-        ++count;
-    }
-    return count;
+    // The bit width times log10(2) is the digit count or one less; one comparison settles it.
+    const std::uint64_t m = magnitude(v);
+    const auto estimate = static_cast<std::size_t>((std::bit_width(m) * 1233) >> 12);
+    return static_cast<int>(estimate) + (m >= kUnsignedPowers[estimate] ? 1 : 0);
 }
 
 DecNumber DecNumber::fromInt(std::int32_t n) {
@@ -146,7 +195,18 @@ DecNumber DecNumber::fromDigits(std::string_view text, bool positive, int expone
 }
 
 double DecNumber::toDouble() const {
-    return static_cast<double>(mantissa) * std::pow(10.0, exponent - 12);
+    // Powers of ten up to 10^22 are exact doubles: scaling by one of them rounds once, so whole
+    // numbers and short decimals arrive as the nearest double (16 is 16.0, not 15.999...).
+    static constexpr std::array<double, 23> kExact = {
+        1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const int k = exponent - 12;
+    const auto m = static_cast<double>(mantissa);
+    if (k >= 0 && k < static_cast<int>(kExact.size()))
+        return m * kExact[static_cast<std::size_t>(k)];
+    if (k < 0 && -k < static_cast<int>(kExact.size()))
+        return m / kExact[static_cast<std::size_t>(-k)];
+    return m * std::pow(10.0, k);
 }
 
 std::int64_t DecNumber::toInteger() const {
@@ -198,18 +258,9 @@ DecNumber& DecNumber::subtract(const DecNumber& right) {
 DecNumber& DecNumber::multiply(const DecNumber& right) {
     const DecNumber a = normalised(*this);
     const DecNumber b = normalised(right);
-    constexpr std::int64_t K = 1000000;
-    const std::int64_t A = a.mantissa < 0 ? -a.mantissa : a.mantissa;
-    const std::int64_t B = b.mantissa < 0 ? -b.mantissa : b.mantissa;
+    const std::int64_t p = truncatedProduct(magnitude(a.mantissa), magnitude(b.mantissa));
     const bool negative = (a.mantissa < 0) != (b.mantissa < 0);
-    const std::int64_t ah = A / K, al = A % K, bh = B / K, bl = B % K;
-    const std::int64_t t = (al * bl) / K;
-    const std::int64_t u = t + ah * bl + al * bh;
-    const std::int64_t w = u / K;
-    const std::int64_t p = w + ah * bh;
-    DecNumber result = normalize(p, a.exponent + b.exponent);
-    if (negative) result.mantissa = -result.mantissa;
-    *this = result;
+    *this = normalize(negative ? -p : p, a.exponent + b.exponent);
     return *this;
 }
 
@@ -220,19 +271,9 @@ DecNumber& DecNumber::divide(const DecNumber& right) {
     }
     const DecNumber a = normalised(*this);
     const DecNumber b = normalised(right);
-    const std::int64_t A = a.mantissa < 0 ? -a.mantissa : a.mantissa;
-    const std::int64_t B = b.mantissa < 0 ? -b.mantissa : b.mantissa;
+    const std::int64_t q = truncatedQuotient(magnitude(a.mantissa), magnitude(b.mantissa));
     const bool negative = (a.mantissa < 0) != (b.mantissa < 0);
-    const std::int64_t n1 = A * 100000;
-    const std::int64_t q1 = n1 / B, r1 = n1 % B;
-    const std::int64_t n2 = r1 * 10000;
-    const std::int64_t q2 = n2 / B, r2 = n2 % B;
-    const std::int64_t n3 = r2 * 10000;
-    const std::int64_t q3 = n3 / B;
-    const std::int64_t q = q1 * 100000000 + q2 * 10000 + q3;
-    DecNumber result = normalize(q, a.exponent - b.exponent - 1);
-    if (negative) result.mantissa = -result.mantissa;
-    *this = result;
+    *this = normalize(negative ? -q : q, a.exponent - b.exponent - 1);
     return *this;
 }
 

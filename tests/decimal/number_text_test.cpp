@@ -1,4 +1,4 @@
-// Tests of Part 1.2, number display formatting: the edge-case table, the capacity rule, random
+// Display texts: the table of known shapes, the capacity rule, random
 // round trips through the text, and no-crash sweeps over values no operation should produce.
 #include "decimal/number_text.h"
 
@@ -29,7 +29,7 @@ struct TableRow {
     int result;
 };
 
-// The whole edge-case table of Part 1.2, plus the engineering and limit variants it names.
+// The known shapes, one row each, plus engineering and the limit texts under every setting.
 const TableRow kTable[] = {
     {"0", true, 0, 0, kFixOff, "0.", 0},
     {"0", true, 0, 0, 2, "0.00", 0},

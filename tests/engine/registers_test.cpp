@@ -59,11 +59,13 @@ INSTANTIATE_TEST_SUITE_P(
         StatCase{"CMS 1 X<>T 2 STA 3 X<>T 4 STA AVR", "3000000000000E0", "2000000000000E0", false},
         StatCase{"CMS 1 X<>T 2 STA 3 X<>T 4 STA INV AVR", "1414213562373E0", "1414213562373E0",
                  false},
-        // x = 1, 2, 4 with y = 5, 6, 7 (T counts up by itself). The x deviation is evaluated
-        // as (21 - 49 / 3) / 2 in truncating steps, which ends in ...652 where the exact root
-        // of 7/3 ends in ...651.
+        // x = 1, 2, 4 and then 1, 1, 2, with y = 5, 6, 7 (T counts up by itself). The x
+        // deviation is (sum x^2 - sum x * sum x / n) / (n - 1) in truncating steps, in that
+        // order: for 1, 1, 2 it ends in ...897, where dividing before multiplying gives ...902.
         StatCase{"CMS 5 X<>T 1 STA 2 STA 4 STA AVR", "2333333333333E0", "6000000000000E0", false},
         StatCase{"CMS 5 X<>T 1 STA 2 STA 4 STA INV AVR", "1527525231652E0", "1000000000000E0",
+                 false},
+        StatCase{"CMS 5 X<>T 1 STA 1 STA 2 STA INV AVR", "5773502691897E-1", "1000000000000E0",
                  false},
         // No points: AVR shows 1, INV AVR 0, both with the error and T untouched.
         StatCase{"CMS 7 X<>T AVR", "1000000000000E0", "7000000000000E0", true},

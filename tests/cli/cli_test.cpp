@@ -1,0 +1,156 @@
+// The headless front end as scripts use it: output, exit codes, options and messages.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+    int status = -1;
+    std::string out;  // standard output and standard error together
+};
+
+CliRun runCli(const std::string& arguments) {
+    const char* cli = std::getenv("KORVELCE_CLI");
+    EXPECT_NE(cli, nullptr) << "KORVELCE_CLI must name the korvelce-cli binary";
+    CliRun run;
+    if (cli == nullptr) return run;
+    const std::string command = std::string("'") + cli + "' " + arguments + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return run;
+    std::array<char, 4096> buffer{};
+    std::size_t n = 0;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        run.out.append(buffer.data(), n);
+    const int raw = ::pclose(pipe);
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return run;
+}
+
+class CliFiles : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("korvelce-cli-test-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    std::string write(const std::string& name, const std::string& text) {
+        const fs::path path = dir / name;
+        std::ofstream(path, std::ios::binary) << text;
+        return path.string();
+    }
+    fs::path dir;
+};
+
+TEST(Cli, PrintsTheDisplayAndExitCodes) {
+    struct Case {
+        const char* args;
+        int status;
+        const char* output;  // expected output, or a fragment of it when status is not 0
+    };
+    const Case cases[] = {
+        {"2 + 3 '*' 4 =", 0, "14.\n"},
+        {"'1 2 . 5 EE 3 +/-'", 0, "12.5-03\n"},
+        {"5 / 0 =", 0, "9.9999999 99\n"},
+        {"'x<>t' 'p>r' abs x^2 sqrt 1/x", 0, "9.9999999 99\n"},
+        {"@05 @93 @02", 0, "5.2\n"},
+        {"", 0, "0\n"},
+        {"2 + BOGUS 3", 2, "unknown key token 'BOGUS' at position 3"},
+        {"@100", 2, "unknown key token '@100' at position 1"},
+        {"--frobnicate", 2, "unknown option '--frobnicate'"},
+        {"--max-steps lots", 2, "--max-steps needs a non-negative whole number"},
+        {"--load /nonexistent/korvelce.kv 1", 1, "cannot read memory image"},
+        {"--keys-file /nonexistent/keys.txt", 1, "cannot read key file"},
+        {"-- 7", 0, "7\n"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = runCli(c.args);
+        EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.out;
+        if (c.status == 0)
+            EXPECT_EQ(run.out, c.output) << c.args;
+        else
+            EXPECT_NE(run.out.find(c.output), std::string::npos) << c.args << "\n" << run.out;
+    }
+}
+
+TEST(Cli, JsonHasEveryField) {
+    const CliRun run = runCli("--json 5 'X<>T' 2 INV =");
+    ASSERT_EQ(run.status, 0) << run.out;
+    for (const char* field :
+         {"\"display\":\"2.\"", "\"error\":false", "\"mode\":0", "\"inv\":false", "\"angle\":0",
+          "\"fix\":9", "\"format\":0", "\"x\":\"2000000000000E0\"", "\"t\":\"5000000000000E0\"",
+          "\"registers\":[\"0E0\"", "\"pc\":0", "\"depth\":0", "\"learnPointer\":0",
+          "\"flags\":[0,0,0,0,0,0,0,0,0,0]"})
+        EXPECT_NE(run.out.find(field), std::string::npos) << field << "\n" << run.out;
+    EXPECT_EQ(run.out.front(), '{');
+    EXPECT_EQ(run.out.substr(run.out.size() - 2), "}\n");
+}
+
+TEST_F(CliFiles, KeysFileWithCommentsThenArguments) {
+    const std::string keys = write("keys.txt", "# a comment line\n2 +   # two plus\n3\n");
+    EXPECT_EQ(runCli("--keys-file '" + keys + "' '*' 4 =").out, "14.\n");
+    const std::string bad = write("bad.txt", "1 +\n2 ZAP\n");
+    const CliRun run = runCli("--keys-file '" + bad + "'");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.out.find("'ZAP' at position 4"), std::string::npos) << run.out;
+}
+
+TEST_F(CliFiles, AssembleSaveLoadAndRun) {
+    const std::string source = write("square.kvs", "# x squared plus one\nLBL A X^2 + 1 = R/S\n");
+    const std::string image = (dir / "square.kv").string();
+    const CliRun assembled = runCli("asm '" + source + "' -o '" + image + "'");
+    ASSERT_EQ(assembled.status, 0) << assembled.out;
+    EXPECT_EQ(fs::file_size(image), 2600u);
+    EXPECT_EQ(runCli("--load '" + image + "' 7 A").out, "50.\n");
+
+    // --save writes registers and program; loading the result keeps both.
+    const std::string saved = (dir / "saved.kv").string();
+    ASSERT_EQ(runCli("--load '" + image + "' --save '" + saved + "' 3 STO 42").status, 0);
+    // The program continues the pending 3 + with 4 squared, then adds 1.
+    EXPECT_EQ(runCli("--load '" + saved + "' RCL 42 + 4 A").out, "20.\n");
+}
+
+TEST_F(CliFiles, EndlessProgramStopsAtTheStepLimit) {
+    const std::string source = write("loop.kvs", "LBL A 1 SUM 00 GTO A\n");
+    const std::string image = (dir / "loop.kv").string();
+    ASSERT_EQ(runCli("asm '" + source + "' -o '" + image + "'").status, 0);
+    const CliRun run = runCli("--load '" + image + "' --max-steps 500 A");
+    EXPECT_EQ(run.status, 3) << run.out;
+    EXPECT_NE(run.out.find("more than 500 steps"), std::string::npos) << run.out;
+}
+
+TEST_F(CliFiles, AssemblerReportsTheLineOfAnUnknownToken) {
+    const std::string source = write("bad.kvs", "LBL A\n1 + FOO\n");
+    const CliRun run = runCli("asm '" + source + "' -o '" + (dir / "x.kv").string() + "'");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.out.find("line 2: unknown key token 'FOO'"), std::string::npos) << run.out;
+    EXPECT_FALSE(fs::exists(dir / "x.kv"));
+}
+
+TEST_F(CliFiles, AssemblerRefusesAProgramLongerThanMemory) {
+    std::string text;
+    for (int i = 0; i < 1001; ++i)
+        text += "NOP\n";
+    const std::string source = write("long.kvs", text);
+    const CliRun run = runCli("asm '" + source + "' -o '" + (dir / "x.kv").string() + "'");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.out.find("does not fit in 1000 steps"), std::string::npos) << run.out;
+}
+
+TEST_F(CliFiles, SaveIntoAMissingFolderFailsCleanly) {
+    const CliRun run = runCli("--save '" + (dir / "no" / "such" / "x.kv").string() + "' 1");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("cannot write"), std::string::npos) << run.out;
+}
+
+}  // namespace
