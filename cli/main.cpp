@@ -14,6 +14,7 @@
 #include "cli/run_keys.h"
 #include "engine/calc_engine.h"
 #include "engine/shell_services.h"
+#include "programming/text_encoding.h"
 #include "shell/memory_image.h"
 
 namespace {
@@ -31,6 +32,8 @@ const char* const kUsage =
     "options:\n"
     "  --load FILE.kv      load a memory image before the first key\n"
     "  --save FILE.kv      save the memory image after the last key\n"
+    "  --printer PATH      printer file (UTF-16LE, appended); '-' prints UTF-8 lines to\n"
+    "                      standard output; default: no printer output\n"
     "  --json              print the final state as one JSON object\n"
     "  --max-steps N       longest run allowed, in program steps (default 10000000)\n"
     "  --keys-file PATH    read key tokens from a file ('#' starts a comment; '-' = stdin);\n"
@@ -45,9 +48,6 @@ public:
     void writeListing(CalcEngine&) override { noDialogs(); }
     void showSystemError(const std::string& caption, const std::string& message) override {
         std::cerr << "korvelce-cli: " << caption << ": " << message << "\n";
-    }
-    void debugLine(const std::string& line) override {
-        if (std::getenv("KORVELCE_DEBUG") != nullptr) std::cerr << line;
     }
 
 private:
@@ -126,6 +126,7 @@ int main(int argc, char** argv) {
     std::string keysFile;
     std::string loadPath;
     std::string savePath;
+    std::string printerPath;
     std::vector<std::string> keyArgs;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
@@ -151,6 +152,8 @@ int main(int argc, char** argv) {
             if (!value(keysFile)) return usageError("--keys-file needs a path");
         } else if (arg == "--load") {
             if (!value(loadPath)) return usageError("--load needs a path");
+        } else if (arg == "--printer") {
+            if (!value(printerPath)) return usageError("--printer needs a path or -");
         } else if (arg == "--save") {
             if (!value(savePath)) return usageError("--save needs a path");
         } else if (arg == "--max-steps") {
@@ -190,6 +193,17 @@ int main(int argc, char** argv) {
     HeadlessShell shell;
     CalcEngine engine;
     engine.setShellServices(&shell);
+    if (printerPath == "-") {
+        engine.printerSink = [](std::u16string_view line) {
+            std::string text = korvelce::toUtf8(line);
+            std::erase(text, '\r');
+            std::cout << text;
+        };
+    } else if (printerPath.empty()) {
+        engine.printerSink = [](std::u16string_view) {};
+    } else {
+        engine.printerPath = printerPath;
+    }
     if (!loadPath.empty()) {
         if (!isRegularFile(loadPath) || !korvelce::loadMemoryImage(engine, loadPath))
             return fileError("cannot read memory image '" + loadPath + "'");

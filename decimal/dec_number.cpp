@@ -9,8 +9,7 @@ namespace korvelce {
 
 namespace {
 
-constexpr std::int64_t kTen13 = 10000000000000;  // 10^13
-constexpr std::int64_t kTen12 = 1000000000000;   // 10^12
+constexpr std::int64_t kTen12 = 1000000000000;  // 10^12
 constexpr std::uint64_t kTen12u = 1000000000000;
 constexpr std::uint64_t kTen13u = 10000000000000;
 constexpr int kDigits = 13;
@@ -36,15 +35,23 @@ constexpr std::array<std::uint64_t, 20> kUnsignedPowers = [] {
     return p;
 }();
 
-// The magnitude of a mantissa as unsigned; INT64_MIN included.
+// The magnitude of a mantissa as unsigned, INT64_MIN included; without a branch, since signs
+// are as likely as not.
 std::uint64_t magnitude(std::int64_t m) {
-    return m < 0 ? 0 - static_cast<std::uint64_t>(m) : static_cast<std::uint64_t>(m);
+    const auto sign = static_cast<std::uint64_t>(m >> 63);
+    return (static_cast<std::uint64_t>(m) ^ sign) - sign;
+}
+
+// Decimal digits of an unsigned value: the bit width times log10(2) is the count or one less,
+// and one comparison settles it.
+int countDigits(std::uint64_t m) {
+    const auto estimate = static_cast<std::size_t>((std::bit_width(m) * 1233) >> 12);
+    return static_cast<int>(estimate) + (m >= kUnsignedPowers[estimate] ? 1 : 0);
 }
 
 // True when the magnitude has exactly 13 digits; one unsigned comparison.
 bool hasThirteenDigits(std::uint64_t m) {
-    return m - static_cast<std::uint64_t>(kTen12) <
-           static_cast<std::uint64_t>(kTen13) - static_cast<std::uint64_t>(kTen12);
+    return m - kTen12u < kTen13u - kTen12u;
 }
 
 std::int16_t storeExponent(int e) {
@@ -53,15 +60,10 @@ std::int16_t storeExponent(int e) {
     return static_cast<std::int16_t>(e);
 }
 
-// Mantissa to exactly 13 digits by truncation or zero fill; zero gets exponent 0.
-DecNumber normalize(std::int64_t mantissa, int exponent) {
-    const std::uint64_t m = magnitude(mantissa);
-    // Sums, products and quotients of 13-digit mantissas have 13 or 14 digits nearly always.
-    if (hasThirteenDigits(m)) return DecNumber{mantissa, storeExponent(exponent)};
-    if (m >= static_cast<std::uint64_t>(kTen13) && m < static_cast<std::uint64_t>(kTen13) * 10)
-        return DecNumber{mantissa / 10, storeExponent(exponent + 1)};
+// normalize for zero and for mantissas of other than 13 or 14 digits.
+DecNumber normalizeOther(std::int64_t mantissa, int exponent) {
     if (mantissa == 0) return DecNumber{};
-    const int d = digitCount(mantissa);
+    const int d = countDigits(magnitude(mantissa));
     if (d > kDigits) {
         mantissa /= kPowers[static_cast<std::size_t>(d - kDigits)];
         exponent += d - kDigits;
@@ -72,32 +74,37 @@ DecNumber normalize(std::int64_t mantissa, int exponent) {
     return DecNumber{mantissa, storeExponent(exponent)};
 }
 
+// Mantissa to exactly 13 digits by truncation or zero fill; zero gets exponent 0. Sums,
+// products and quotients of 13-digit mantissas nearly always have 13 or 14 digits; that short
+// path is kept small enough to be inlined into the operations.
+inline DecNumber normalize(std::int64_t mantissa, int exponent) {
+    const std::uint64_t m = magnitude(mantissa);
+    if (hasThirteenDigits(m)) return DecNumber{mantissa, storeExponent(exponent)};
+    if (m - kTen13u < kTen13u * 9) return DecNumber{mantissa / 10, storeExponent(exponent + 1)};
+    return normalizeOther(mantissa, exponent);
+}
+
+// A magnitude below 2^63 as double; the signed conversion is a single instruction.
+double asDouble(std::uint64_t m) {
+    return static_cast<double>(static_cast<std::int64_t>(m));
+}
+
 // floor(a x b / 10^12) for magnitudes below 10^13, so below 10^14. The double estimate has a
 // relative error below 4e-16 and is therefore off by at most one; the exact remainder
 // a x b - p x 10^12, which lies between -10^12 and 2 x 10^12, comes out right in wrapping
 // 64-bit arithmetic and settles it. The result equals the long multiplication exactly.
 std::int64_t truncatedProduct(std::uint64_t a, std::uint64_t b) {
-    auto p = static_cast<std::int64_t>(static_cast<double>(a) * static_cast<double>(b) * 1e-12);
+    const auto p = static_cast<std::int64_t>(asDouble(a) * asDouble(b) * 1e-12);
     const auto r = static_cast<std::int64_t>(a * b - static_cast<std::uint64_t>(p) * kTen12u);
-    if (r < 0) {
-        --p;
-    } else if (r >= kTen12) {
-        ++p;
-    }
-    return p;
+    return p + (r >= kTen12 ? 1 : 0) - (r < 0 ? 1 : 0);
 }
 
 // floor(a x 10^13 / b) for magnitudes of 13 digits, so between 10^12 and 10^14; the same
 // estimate and exact remainder (between -b and 2b) as the product.
 std::int64_t truncatedQuotient(std::uint64_t a, std::uint64_t b) {
-    auto q = static_cast<std::int64_t>(static_cast<double>(a) / static_cast<double>(b) * 1e13);
+    const auto q = static_cast<std::int64_t>(asDouble(a) / asDouble(b) * 1e13);
     const auto r = static_cast<std::int64_t>(a * kTen13u - static_cast<std::uint64_t>(q) * b);
-    if (r < 0) {
-        --q;
-    } else if (r >= static_cast<std::int64_t>(b)) {
-        ++q;
-    }
-    return q;
+    return q + (r >= static_cast<std::int64_t>(b) ? 1 : 0) - (r < 0 ? 1 : 0);
 }
 
 // A well-formed operand for multiply and divide: only the division-by-zero marker (or a
@@ -117,10 +124,7 @@ std::int64_t powerOfTen(int n) {
 }
 
 int digitCount(std::int64_t v) {
-    // The bit width times log10(2) is the digit count or one less; one comparison settles it.
-    const std::uint64_t m = magnitude(v);
-    const auto estimate = static_cast<std::size_t>((std::bit_width(m) * 1233) >> 12);
-    return static_cast<int>(estimate) + (m >= kUnsignedPowers[estimate] ? 1 : 0);
+    return countDigits(magnitude(v));
 }
 
 DecNumber DecNumber::fromInt(std::int32_t n) {
@@ -242,12 +246,15 @@ DecNumber& DecNumber::add(const DecNumber& right) {
         return *this;
     }
     const bool leftLarger = exponent >= right.exponent;
-    const DecNumber& large = leftLarger ? *this : right;
-    const DecNumber& small = leftLarger ? right : *this;
-    const int shift = large.exponent - small.exponent;
-    std::int64_t sum = large.mantissa;
-    if (shift < kDigits) sum += small.mantissa / kPowers[static_cast<std::size_t>(shift)];
-    *this = normalize(sum, large.exponent);
+    const std::int64_t large = leftLarger ? mantissa : right.mantissa;
+    const std::int64_t small = leftLarger ? right.mantissa : mantissa;
+    const int largeExponent = leftLarger ? exponent : right.exponent;
+    const int shift = largeExponent - (leftLarger ? right.exponent : exponent);
+    // From 13 apart on the smaller operand contributes nothing; it is then divided by 1 and
+    // dropped, so that the choice needs no branch.
+    const bool overlaps = shift < kDigits;
+    const std::int64_t part = small / kPowers[static_cast<std::size_t>(overlaps ? shift : 0)];
+    *this = normalize(large + (overlaps ? part : 0), largeExponent);
     return *this;
 }
 

@@ -40,7 +40,8 @@ CalcEngine::CalcEngine() {
     returnDepth = 0;
     stack.reset();
     currentBank = 0;
-    for (auto& bank : programMemory) bank.fill(0);
+    for (auto& bank : programMemory)
+        bank.fill(0);
     printerPath.clear();
     alphaLine.fill(u' ');
     tRegister = DecNumber{};
@@ -107,7 +108,12 @@ void CalcEngine::limitRegister(int n) {
 
 void CalcEngine::pressKey(int code) {
     // Operand collection and learn mode come first; they take the key when they claim it.
-    if (!routeToOperand(code)) {
+    if (!operandPending() && mode != kLearn && entryActive != 0 && isDigitKey(code)) {
+        // The most common key of all: another digit of the number being typed.
+        advancePc = 1;
+        entry.applyKey(code, false);
+        invFlag = 0;
+    } else if (!(operandPending() && routeToOperand(code))) {
         if (mode == kLearn) {
             learnModeKey(code);
             return;

@@ -3,7 +3,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "decimal/dec_number.h"
 #include "engine/entry_buffer.h"
@@ -25,7 +27,7 @@ using ProgramBank = std::array<std::uint8_t, kSteps>;
 enum EngineMode : int { kCalculate = 0, kLearn = 1, kRun = 2 };
 
 class CalcEngine {
-public:
+  public:
     // A reset engine: every register, flag and step zero, then CLR pressed.
     CalcEngine();
     // The stack holds a pointer to errorFlag, so an engine stays where it was made.
@@ -53,6 +55,24 @@ public:
     void limitRegister(int n);
 
     void setShellServices(ShellServices* services) { shell = services; }
+
+    // --- Printer ---
+    // Appends text (UTF-16) to the printer file, or hands it to printerSink when one is set.
+    // A file that cannot be opened drops the output silently.
+    void printLine(std::u16string_view text);
+    void printValue(const DecNumber& value);  // PRT
+    void listRegisters(std::int64_t first);   // INV LST
+    void resetPrinter();
+    // Fills block 1..4 of the alpha line from the integer part of |value|, two digits a
+    // character, read from the right.
+    void setAlphaBlock(const DecNumber& value, int block);
+    void printAlphaLine();
+    void printValueWithAlpha(const DecNumber& value);
+    void plotStar(const DecNumber& value);
+    void listLabels();
+    // Receives every printed line instead of the printer file (the headless front end's
+    // standard output); empty means the file at printerPath.
+    std::function<void(std::u16string_view)> printerSink;
 
     // --- Program execution ---
     // Executes the step at programCounter of the current bank, as if its key were pressed.
@@ -125,7 +145,7 @@ public:
 
     ShellServices* shell = nullptr;
 
-private:
+  private:
     // Hands the key to a pending operand or an awaited label; true when it was consumed.
     bool routeToOperand(int code);
     void learnModeKey(int code);

@@ -174,10 +174,15 @@ void CalcEngine::immediateAction(int code) {
                 selectedBank[static_cast<std::size_t>(returnDepth)] = 0;
             }
             break;
-        case key::kLst:
-            finishEntry();
-            if (mode == kCalculate && !inv && shell != nullptr) shell->writeListing(*this);
+        case key::kLst: {
+            const DecNumber x = finishEntry();
+            if (mode != kCalculate) break;
+            if (inv)
+                listRegisters(x.toInteger());
+            else if (shell != nullptr)
+                shell->writeListing(*this);
             break;
+        }
         case key::kWrt:
             finishEntry();
             if (mode == kCalculate && shell != nullptr) {
@@ -188,8 +193,11 @@ void CalcEngine::immediateAction(int code) {
             }
             break;
         case key::kPrt:
+            printValue(finishEntry());
+            break;
         case key::kAdv:
             finishEntry();
+            printLine(u"\r\n");
             break;
         default:
             programKey(code, inv);

@@ -6,8 +6,8 @@ namespace korvelce {
 
 namespace {
 
-constexpr int kMantissaDigits = 10;          // digits typed without an exponent
-constexpr int kMantissaDigitsWithExp = 8;    // digits typed once an exponent is present
+constexpr int kMantissaDigits = 10;        // digits typed without an exponent
+constexpr int kMantissaDigitsWithExp = 8;  // digits typed once an exponent is present
 constexpr int kCodePoint = 93;
 constexpr int kCodeEe = 52;
 constexpr int kCodeChangeSign = 94;
@@ -96,9 +96,8 @@ int EntryBuffer::loadDisplayText(const char* displayText, bool hasExponent) {
 DecNumber EntryBuffer::toDecNumber() const {
     int exponent = (expDigits[0] - '0') * 10 + (expDigits[1] - '0');
     if (exponentPositive == 0) exponent = -exponent;
-    return DecNumber::fromDigits(
-        std::string_view(text.data(), static_cast<std::size_t>(length)), mantissaPositive != 0,
-        exponent);
+    return DecNumber::fromDigits(std::string_view(text.data(), static_cast<std::size_t>(length)),
+                                 mantissaPositive != 0, exponent);
 }
 
 int EntryBuffer::render(char* buffer, int capacity) const {
@@ -109,7 +108,8 @@ int EntryBuffer::render(char* buffer, int capacity) const {
     };
     if (mantissaPositive == 0) put('-');
     if (length == 0) put('0');
-    for (int i = 0; i < length; ++i) put(text[static_cast<std::size_t>(i)]);
+    for (int i = 0; i < length; ++i)
+        put(text[static_cast<std::size_t>(i)]);
     int result = 0;
     if (expDigits[0] != '0' || expDigits[1] != '0' || inExponent != 0 || exponentPositive == 0) {
         put(exponentPositive != 0 ? ' ' : '-');

@@ -8,16 +8,16 @@ namespace {
 
 // Printed names, indexed by code. Codes 21 and 26 never reach the engine from the face.
 constexpr std::array<std::string_view, 100> kMnemonics = {
-    "0",    "1",    "2",     "3",    "4",    "5",    "6",    "7",    "8",    "9",     // 00
-    "E'",   "A",    "B",     "C",    "D",    "E",    "A'",   "B'",   "C'",   "D'",    // 10
-    "CLR",  "---",  "INV",   "LNX",  "CE",   "CLR",  "---",  "INV",  "LOG",  "CP",    // 20
-    "TAN",  "LRN",  "X<->T", "X²",   "SQRT", "1/X",  "PGM",  "P->R", "SIN",  "COS",   // 30
-    "IND",  "SST",  "STO",   "RCL",  "SUM",  "Y^X",  "INS",  "CMS",  "EXC",  "PRD",   // 40
-    "|X|",  "BST",  "EE",    "(",    ")",    "/",    "DEL",  "ENG",  "FIX",  "INT",   // 50
-    "DEG",  "GTO",  "PGM*",  "EXC*", "PRD*", "*",    "PAU",  "EQ",   "NOP",  "OP",    // 60
-    "RAD",  "SBR",  "STO*",  "RCL*", "SUM*", "-",    "LBL",  "GE",   "STA",  "AVR",   // 70
-    "GRD",  "RST",  "HIR",   "GTO*", "Op*",  "+",    "STF",  "IFF",  "DMS",  "PI",    // 80
-    "LST",  "R/S",  "RTN",   ".",    "+/-",  "=",    "WRT",  "DSZ",  "ADV",  "PRT",   // 90
+    "0",   "1",   "2",     "3",    "4",    "5",   "6",   "7",    "8",   "9",    // 00
+    "E'",  "A",   "B",     "C",    "D",    "E",   "A'",  "B'",   "C'",  "D'",   // 10
+    "CLR", "---", "INV",   "LNX",  "CE",   "CLR", "---", "INV",  "LOG", "CP",   // 20
+    "TAN", "LRN", "X<->T", "X²",   "SQRT", "1/X", "PGM", "P->R", "SIN", "COS",  // 30
+    "IND", "SST", "STO",   "RCL",  "SUM",  "Y^X", "INS", "CMS",  "EXC", "PRD",  // 40
+    "|X|", "BST", "EE",    "(",    ")",    "/",   "DEL", "ENG",  "FIX", "INT",  // 50
+    "DEG", "GTO", "PGM*",  "EXC*", "PRD*", "*",   "PAU", "EQ",   "NOP", "OP",   // 60
+    "RAD", "SBR", "STO*",  "RCL*", "SUM*", "-",   "LBL", "GE",   "STA", "AVR",  // 70
+    "GRD", "RST", "HIR",   "GTO*", "Op*",  "+",   "STF", "IFF",  "DMS", "PI",   // 80
+    "LST", "R/S", "RTN",   ".",    "+/-",  "=",   "WRT", "DSZ",  "ADV", "PRT",  // 90
 };
 
 struct MergePair {

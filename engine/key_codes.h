@@ -39,8 +39,12 @@ KeyCode mergedCode(int keyCode);
 // The key of a merged indirect code (72 -> 42), or 255 when the code is not a merged form.
 KeyCode unmergedCode(int mergedCode);
 
-inline bool isDigitKey(int code) { return code >= 0 && code <= 9; }
+inline bool isDigitKey(int code) {
+    return code >= 0 && code <= 9;
+}
 // A, B, ... E, A', ... E' (codes 10 to 19).
-inline bool isLabelKey(int code) { return code >= 10 && code <= 19; }
+inline bool isLabelKey(int code) {
+    return code >= 10 && code <= 19;
+}
 
 }  // namespace korvelce

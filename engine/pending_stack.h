@@ -25,7 +25,7 @@ enum PendingOp : int {
 int precedence(int op);
 
 class PendingStack {
-public:
+  public:
     static constexpr int kSlots = 20;
     static constexpr int kMaxParens = 9;
 
@@ -56,7 +56,7 @@ public:
     // Re-points the error flag (after the owning engine is copied or moved).
     void bindErrorFlag(int* errorFlag) { errorFlag_ = errorFlag; }
 
-private:
+  private:
     void setError() {
         if (errorFlag_ != nullptr) *errorFlag_ = 1;
     }

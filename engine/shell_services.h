@@ -9,7 +9,7 @@ namespace korvelce {
 class CalcEngine;
 
 class ShellServices {
-public:
+  public:
     virtual ~ShellServices() = default;
     // WRT: save the user's program memory and registers to a file the user names.
     virtual void saveProgramFile(CalcEngine& engine) = 0;
@@ -19,8 +19,6 @@ public:
     virtual void writeListing(CalcEngine& engine) = 0;
     // A failed system call, reported once with its caption.
     virtual void showSystemError(const std::string& caption, const std::string& message) = 0;
-    // A diagnostic line (only shown when debugging is asked for).
-    virtual void debugLine(const std::string& line) = 0;
 };
 
 }  // namespace korvelce

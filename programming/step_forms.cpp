@@ -1,0 +1,87 @@
+#include "programming/step_forms.h"
+
+namespace korvelce {
+
+namespace {
+
+// Keys followed by one operand step (a register, program or operation number, or a flag).
+bool takesNumber(int code) {
+    switch (code) {
+        case key::kPgm:
+        case key::kSto:
+        case key::kRcl:
+        case key::kSum:
+        case key::kExc:
+        case key::kPrd:
+        case key::kOp:
+        case key::kPgmInd:
+        case key::kExcInd:
+        case key::kPrdInd:
+        case key::kStoInd:
+        case key::kRclInd:
+        case key::kSumInd:
+        case key::kGtoInd:
+        case key::kOpInd:
+        case key::kHir:
+        case key::kStf:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Keys followed by a branch target: an absolute address, IND and a register, or a label.
+bool takesAddress(int code) {
+    return code == key::kGto || code == key::kEq || code == key::kGe || code == key::kSbr;
+}
+
+}  // namespace
+
+std::vector<StepRole> instructionSteps(const ProgramBank& bank, int s) {
+    std::vector<StepRole> roles{StepRole::kInstruction};
+    if (s < 0 || s >= kSteps) return roles;
+    int next = s + 1;
+    auto add = [&](StepRole role) {
+        if (next >= kSteps) return false;
+        roles.push_back(role);
+        ++next;
+        return true;
+    };
+    auto at = [&](int i) { return static_cast<int>(bank[static_cast<std::size_t>(i)]); };
+    // A register or flag operand, possibly through IND.
+    auto number = [&] {
+        if (next < kSteps && at(next) == key::kInd) {
+            add(StepRole::kIndirect);
+        }
+        add(StepRole::kNumber);
+    };
+    auto address = [&] {
+        if (next >= kSteps) return;
+        const int first = at(next);
+        if (first == key::kInd) {
+            add(StepRole::kIndirect);
+            add(StepRole::kNumber);
+        } else if (first < 10) {
+            add(StepRole::kAddressHigh);
+            add(StepRole::kAddressLow);
+        } else {
+            add(StepRole::kLabel);
+        }
+    };
+    const int code = at(s);
+    if (takesNumber(code)) {
+        number();
+    } else if (takesAddress(code)) {
+        address();
+    } else if (code == key::kIff || code == key::kDsz) {
+        number();
+        address();
+    } else if (code == key::kLbl) {
+        add(StepRole::kLabel);
+    } else if (code == key::kFix && next < kSteps && at(next) == key::kInd) {
+        number();
+    }
+    return roles;
+}
+
+}  // namespace korvelce
