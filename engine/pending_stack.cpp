@@ -26,13 +26,14 @@ auto* hRegister(Values& values, int k) {
 }
 
 // left op right for one of the six binary operators; any other index leaves left as it is.
-DecNumber evaluate(int op, DecNumber left, const DecNumber& right) {
+// undefined is set when a power or root has no defined value (its double was infinite or not
+// a number, or the root of index zero was asked for).
+DecNumber evaluate(int op, DecNumber left, const DecNumber& right, bool& undefined) {
     switch (op) {
         case kOpRoot:
-            // The reciprocal exponent goes through double, as the root key always has.
-            return power(left, DecNumber::fromDouble(1.0 / right.toDouble()));
+            return root(left, right, undefined);
         case kOpPower:
-            return power(left, right);
+            return power(left, right, undefined);
         case kOpMultiply:
             return left.multiply(right);
         case kOpDivide:
@@ -114,7 +115,10 @@ void PendingStack::reduce(int minimumPrecedence, bool ignoreParens) {
         if (!ignoreParens && parenCount[slot(level)] > 0) return;
         const int op = ops[slot(level - 1)];
         if (precedence(op) < minimumPrecedence) return;
-        values[slot(level - 1)] = evaluate(op, values[slot(level - 1)], values[slot(level)]);
+        bool undefined = false;
+        values[slot(level - 1)] =
+            evaluate(op, values[slot(level - 1)], values[slot(level)], undefined);
+        if (undefined) setError();
         --level;
     }
 }

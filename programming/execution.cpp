@@ -21,8 +21,10 @@ void CalcEngine::runStep() {
     } else if (advancePc != 0) {
         ++programCounter;
     }
-    if (mode == kRun && stopRequested != 0 && !operandPending()) {
-        pressKey(key::kRunStop);
+    if (stopRequested != 0 && !operandPending()) {
+        // The instruction the stop waited for is complete. The run may already have ended
+        // (flag 8, a missing label); the request must not outlive it and cut the next run.
+        if (mode == kRun) pressKey(key::kRunStop);
         stopRequested = 0;
     }
 }

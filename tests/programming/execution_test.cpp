@@ -14,6 +14,13 @@
 namespace korvelce {
 namespace {
 
+// The number shown, without the point that ends a whole number once it is computed.
+std::string shown(const CalcEngine& engine) {
+    std::string text = engine.displayText();
+    if (!text.empty() && text.back() == '.') text.pop_back();
+    return text;
+}
+
 using Listing = std::vector<std::pair<int, std::vector<int>>>;  // address, steps
 
 void load(CalcEngine& engine, const Listing& listing, int bank = 0) {
@@ -72,12 +79,45 @@ TEST(Execution, LabelsCallsReturnsAndStops) {
         const std::string label = std::string(row.setup) + " / " + row.keys + " / display " +
                                   row.display + " pc " + std::to_string(row.pc);
         EXPECT_EQ(engine.mode, kCalculate) << label;
-        EXPECT_EQ(engine.displayText(), row.display) << label;
+        EXPECT_EQ(shown(engine), row.display) << label;
         EXPECT_EQ(engine.errorFlag, row.error) << label;
         EXPECT_EQ(engine.programCounter, row.pc) << label;
         EXPECT_EQ(engine.returnDepth, row.depth) << label;
         EXPECT_EQ(engine.currentBank, 0) << label;
         EXPECT_EQ(engine.stopRequested, 0) << label;
+    }
+}
+
+// A stop requested while an operand is pending must not outlive a run that ended otherwise.
+TEST(Execution, NextRunIsNotCutShortByAnEarlierStopRequest) {
+    struct Row {
+        Listing program;
+        bool userStop;  // the user's R/S while the first instruction waits for its operand
+        const char* display;
+        int pc;
+    };
+    const Row rows[] = {
+        // flag 8 stops the run when IFF's bad flag number comes in; its address follows
+        {{{0, {86, 8, 87, 40, 12, 1, 23, 1, 2, 3, 91}}}, false, "123", 11},
+        // the user stops during GTO, whose label is missing
+        {{{0, {61, 19, 1, 2, 3, 91}}}, true, "123", 6},
+    };
+    for (const auto& row : rows) {
+        CalcEngine engine;
+        test::press(engine, "1 +/- STO 1 2 RST");
+        load(engine, row.program);
+        engine.pressKey(key::kRunStop);
+        if (row.userStop) {
+            engine.runStep();
+            ASSERT_TRUE(engine.operandPending());
+            engine.userRunStop();
+        }
+        runToStop(engine, 100);
+        ASSERT_EQ(engine.mode, kCalculate);
+        test::press(engine, "CLR");
+        EXPECT_EQ(pressAndRun(engine, key::kRunStop, 100), RunOutcome::kDone);
+        EXPECT_EQ(shown(engine), row.display) << row.display;
+        EXPECT_EQ(engine.programCounter, row.pc) << row.display;
     }
 }
 
@@ -141,13 +181,13 @@ TEST(Execution, RunStopEntersSelectedProgramWhereTheLastReturnLeftOff) {
     CalcEngine engine;
     load(engine, {{0, {7, 65, 6, 95, 92}}, {5, {8, 92}}}, 3);  // 7 * 6 = RTN 8 RTN
     pressRunning(engine, "RST GTO 0 5 0 PGM 0 3 R/S");
-    EXPECT_EQ(engine.displayText(), "42");
+    EXPECT_EQ(shown(engine), "42");
     EXPECT_EQ(engine.programCounter, 50);
     EXPECT_EQ(engine.returnDepth, 0);
     EXPECT_EQ(engine.currentBank, 0);
     EXPECT_EQ(engine.resumeAddress, 5);
     pressRunning(engine, "R/S");
-    EXPECT_EQ(engine.displayText(), "8");
+    EXPECT_EQ(shown(engine), "8");
     EXPECT_EQ(engine.programCounter, 50);
     EXPECT_EQ(engine.errorFlag, 0);
     pressRunning(engine, "RST");
@@ -166,7 +206,7 @@ TEST(Execution, SingleStep) {
     EXPECT_EQ(engine.returnDepth, 1);
     EXPECT_EQ(engine.mode, kCalculate);
     test::press(engine, "SST SST");  // 5, then the return
-    EXPECT_EQ(engine.displayText(), "5");
+    EXPECT_EQ(shown(engine), "5");
     EXPECT_EQ(engine.programCounter, 2);
     EXPECT_EQ(engine.returnDepth, 0);
     EXPECT_EQ(engine.mode, kCalculate);

@@ -186,7 +186,7 @@ TEST_F(CliPrograms, FactorialFromProgramFile) {
     const std::string program = assembleFile("factorial", kFactorial);
     const CliResult result = run("--load '" + program + "' 10 A");
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.output, "3628800\n");
+    EXPECT_EQ(result.output, "3628800.\n");
 }
 
 TEST_F(CliPrograms, LoopCountFromTheUser) {
@@ -197,9 +197,9 @@ TEST_F(CliPrograms, LoopCountFromTheUser) {
     };
     const Row rows[] = {
         {"A", "0\n"},  // stops at once, waiting for n
-        {"A 10 R/S", "55\n"},
-        {"A 10 R/S R/S 100 R/S", "5050\n"},
-        {"A 1 R/S R/S 4 R/S R/S 7 R/S", "28\n"},
+        {"A 10 R/S", "55.\n"},
+        {"A 10 R/S R/S 100 R/S", "5050.\n"},
+        {"A 1 R/S R/S 4 R/S R/S 7 R/S", "28.\n"},
     };
     for (const auto& row : rows) {
         const CliResult result = run("--load '" + program + "' " + row.keys);
