@@ -93,26 +93,81 @@ double asDouble(std::uint64_t m) {
 // relative error below 4e-16 and is therefore off by at most one; the exact remainder
 // a x b - p x 10^12, which lies between -10^12 and 2 x 10^12, comes out right in wrapping
 // 64-bit arithmetic and settles it. The result equals the long multiplication exactly.
-std::int64_t truncatedProduct(std::uint64_t a, std::uint64_t b) {
+std::uint64_t truncatedProduct(std::uint64_t a, std::uint64_t b) {
     const auto p = static_cast<std::int64_t>(asDouble(a) * asDouble(b) * 1e-12);
     const auto r = static_cast<std::int64_t>(a * b - static_cast<std::uint64_t>(p) * kTen12u);
-    return p + (r >= kTen12 ? 1 : 0) - (r < 0 ? 1 : 0);
+    return static_cast<std::uint64_t>(p + (r >= kTen12 ? 1 : 0) - (r < 0 ? 1 : 0));
 }
 
 // floor(a x 10^13 / b) for magnitudes of 13 digits, so between 10^12 and 10^14; the same
 // estimate and exact remainder (between -b and 2b) as the product.
-std::int64_t truncatedQuotient(std::uint64_t a, std::uint64_t b) {
+std::uint64_t truncatedQuotient(std::uint64_t a, std::uint64_t b) {
     const auto q = static_cast<std::int64_t>(asDouble(a) / asDouble(b) * 1e13);
     const auto r = static_cast<std::int64_t>(a * kTen13u - static_cast<std::uint64_t>(q) * b);
-    return q + (r >= static_cast<std::int64_t>(b) ? 1 : 0) - (r < 0 ? 1 : 0);
+    return static_cast<std::uint64_t>(q + (r >= static_cast<std::int64_t>(b) ? 1 : 0) -
+                                      (r < 0 ? 1 : 0));
 }
 
-// A well-formed operand for multiply and divide: only the division-by-zero marker (or a
-// record loaded from a file) can be unnormalised, and those are brought to 13 digits.
-DecNumber normalised(const DecNumber& v) {
-    const std::uint64_t m = magnitude(v.mantissa);
-    if (m == 0 || hasThirteenDigits(m)) return v;
-    return normalize(v.mantissa, v.exponent);
+// A product or quotient of two 13-digit magnitudes, which has 13 or 14 digits, cut to 13 digits
+// and given its sign.
+DecNumber fromWide(std::uint64_t p, bool negative, int exponent) {
+    if (p >= kTen13u) {
+        p /= 10;
+        ++exponent;
+    }
+    const auto m = static_cast<std::int64_t>(p);
+    return DecNumber{negative ? -m : m, storeExponent(exponent)};
+}
+
+// multiply for a zero or an unnormalised operand (the division-by-zero marker): zero gives zero,
+// the others are brought to 13 digits first. Kept out of the usual path.
+[[gnu::noinline]] DecNumber& productOfOthers(DecNumber& left, const DecNumber& right) {
+    if (left.mantissa == 0 || right.mantissa == 0) {
+        left = DecNumber{};
+        return left;
+    }
+    const DecNumber a = normalize(left.mantissa, left.exponent);
+    const DecNumber b = normalize(right.mantissa, right.exponent);
+    left = fromWide(truncatedProduct(magnitude(a.mantissa), magnitude(b.mantissa)),
+                    (a.mantissa ^ b.mantissa) < 0, a.exponent + b.exponent);
+    return left;
+}
+
+// divide for a zero or an unnormalised operand, in the same way; a zero divisor gives the marker.
+[[gnu::noinline]] DecNumber& quotientOfOthers(DecNumber& left, const DecNumber& right) {
+    if (right.mantissa == 0) {
+        left = kDivideByZero;
+    } else if (left.mantissa == 0) {
+        left = DecNumber{};
+    } else {
+        const DecNumber a = normalize(left.mantissa, left.exponent);
+        const DecNumber b = normalize(right.mantissa, right.exponent);
+        left = fromWide(truncatedQuotient(magnitude(a.mantissa), magnitude(b.mantissa)),
+                        (a.mantissa ^ b.mantissa) < 0, a.exponent - b.exponent - 1);
+    }
+    return left;
+}
+
+// normalize for a sum, stored into target. The exponent is that of an operand, so it needs no
+// saturation while the sum keeps 13 digits. The rare shapes are left to an out-of-line tail
+// call, so that the usual path needs no stack frame.
+[[gnu::noinline]] DecNumber& storeOtherSum(DecNumber& target, std::int64_t mantissa,
+                                           std::int16_t exponent) {
+    target = normalizeOther(mantissa, exponent);
+    return target;
+}
+
+DecNumber& storeSum(DecNumber& target, std::int64_t mantissa, std::int16_t exponent) {
+    const std::uint64_t m = magnitude(mantissa);
+    if (hasThirteenDigits(m)) {
+        target = DecNumber{mantissa, exponent};
+        return target;
+    }
+    if (m - kTen13u < kTen13u * 9) {
+        target = DecNumber{mantissa / 10, storeExponent(exponent + 1)};
+        return target;
+    }
+    return storeOtherSum(target, mantissa, exponent);
 }
 
 }  // namespace
@@ -248,14 +303,13 @@ DecNumber& DecNumber::add(const DecNumber& right) {
     const bool leftLarger = exponent >= right.exponent;
     const std::int64_t large = leftLarger ? mantissa : right.mantissa;
     const std::int64_t small = leftLarger ? right.mantissa : mantissa;
-    const int largeExponent = leftLarger ? exponent : right.exponent;
+    const std::int16_t largeExponent = leftLarger ? exponent : right.exponent;
     const int shift = largeExponent - (leftLarger ? right.exponent : exponent);
     // From 13 apart on the smaller operand contributes nothing; it is then divided by 1 and
     // dropped, so that the choice needs no branch.
     const bool overlaps = shift < kDigits;
     const std::int64_t part = small / kPowers[static_cast<std::size_t>(overlaps ? shift : 0)];
-    *this = normalize(large + (overlaps ? part : 0), largeExponent);
-    return *this;
+    return storeSum(*this, large + (overlaps ? part : 0), largeExponent);
 }
 
 DecNumber& DecNumber::subtract(const DecNumber& right) {
@@ -263,24 +317,20 @@ DecNumber& DecNumber::subtract(const DecNumber& right) {
 }
 
 DecNumber& DecNumber::multiply(const DecNumber& right) {
-    const DecNumber a = normalised(*this);
-    const DecNumber b = normalised(right);
-    const std::int64_t p = truncatedProduct(magnitude(a.mantissa), magnitude(b.mantissa));
-    const bool negative = (a.mantissa < 0) != (b.mantissa < 0);
-    *this = normalize(negative ? -p : p, a.exponent + b.exponent);
+    const std::uint64_t a = magnitude(mantissa);
+    const std::uint64_t b = magnitude(right.mantissa);
+    if (!hasThirteenDigits(a) || !hasThirteenDigits(b)) return productOfOthers(*this, right);
+    *this = fromWide(truncatedProduct(a, b), (mantissa ^ right.mantissa) < 0,
+                     exponent + right.exponent);
     return *this;
 }
 
 DecNumber& DecNumber::divide(const DecNumber& right) {
-    if (right.mantissa == 0) {
-        *this = kDivideByZero;
-        return *this;
-    }
-    const DecNumber a = normalised(*this);
-    const DecNumber b = normalised(right);
-    const std::int64_t q = truncatedQuotient(magnitude(a.mantissa), magnitude(b.mantissa));
-    const bool negative = (a.mantissa < 0) != (b.mantissa < 0);
-    *this = normalize(negative ? -q : q, a.exponent - b.exponent - 1);
+    const std::uint64_t a = magnitude(mantissa);
+    const std::uint64_t b = magnitude(right.mantissa);
+    if (!hasThirteenDigits(a) || !hasThirteenDigits(b)) return quotientOfOthers(*this, right);
+    *this = fromWide(truncatedQuotient(a, b), (mantissa ^ right.mantissa) < 0,
+                     exponent - right.exponent - 1);
     return *this;
 }
 

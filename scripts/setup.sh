@@ -3,7 +3,7 @@
 set -euo pipefail
 
 korvelce_packages=(
-    cmake ninja-build g++ clang pkg-config
+    cmake ninja-build g++ clang pkg-config fonts-dejavu-core
     libgtest-dev libgmock-dev libbenchmark-dev libintelrdfpmath-dev
     qt6-base-dev
 )
