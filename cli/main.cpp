@@ -1,7 +1,9 @@
 // korvelce-cli: the calculator without a window. Presses keys on a fresh engine and prints the
-// display (or the whole state as JSON); keys program source text into a program file.
+// display (or the whole state as JSON); keys program source text into a program file; lists the
+// program of a program file.
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -15,7 +17,10 @@
 #include "engine/calc_engine.h"
 #include "engine/shell_services.h"
 #include "programming/text_encoding.h"
+#include "shell/library_module.h"
+#include "shell/listing.h"
 #include "shell/memory_image.h"
+#include "shell/module_resources.h"
 
 namespace {
 
@@ -28,9 +33,11 @@ constexpr int kExitStepLimit = 3;
 
 const char* const kUsage =
     "usage: korvelce-cli [OPTIONS] [KEY...]      press keys on a fresh engine, print the result\n"
+    "       korvelce-cli list FILE.kv           print the program listing of a memory image\n"
     "       korvelce-cli asm SOURCE -o FILE.kv  key a program in from source text, save it\n"
     "options:\n"
     "  --load FILE.kv      load a memory image before the first key\n"
+    "  --module 110|128    load a library module into banks 1 to 25 before the first key\n"
     "  --save FILE.kv      save the memory image after the last key\n"
     "  --printer PATH      printer file (UTF-16LE, appended); '-' prints UTF-8 lines to\n"
     "                      standard output; default: no printer output\n"
@@ -42,7 +49,7 @@ const char* const kUsage =
 
 // Without a window there are no file dialogs: the file keys say so and change nothing.
 class HeadlessShell : public korvelce::ShellServices {
-public:
+  public:
     void saveProgramFile(CalcEngine&) override { noDialogs(); }
     void openProgramFile(CalcEngine&) override { noDialogs(); }
     void writeListing(CalcEngine&) override { noDialogs(); }
@@ -50,7 +57,7 @@ public:
         std::cerr << "korvelce-cli: " << caption << ": " << message << "\n";
     }
 
-private:
+  private:
     static void noDialogs() {
         std::cerr << "korvelce-cli: file dialogs are not available here; use --load, --save or "
                      "list\n";
@@ -84,6 +91,8 @@ bool readAll(const std::string& path, std::string& text) {
 }
 
 bool isRegularFile(const std::string& path) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     char c = 0;
@@ -116,10 +125,22 @@ int assemble(int argc, char** argv) {
     return kExitOk;
 }
 
+// korvelce-cli list FILE.kv: the listing of the image's program memory, UTF-8, one line a step.
+int list(int argc, char** argv) {
+    if (argc != 3) return usageError("list takes one memory image");
+    const std::string path = argv[2];
+    CalcEngine engine;
+    if (!isRegularFile(path) || !korvelce::loadMemoryImage(engine, path))
+        return fileError("cannot read memory image '" + path + "'");
+    std::cout << korvelce::listingText(engine.programMemory[0]);
+    return kExitOk;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc >= 2 && std::string(argv[1]) == "asm") return assemble(argc, argv);
+    if (argc >= 2 && std::string(argv[1]) == "list") return list(argc, argv);
 
     bool json = false;
     std::int64_t maxSteps = 10000000;
@@ -127,6 +148,7 @@ int main(int argc, char** argv) {
     std::string loadPath;
     std::string savePath;
     std::string printerPath;
+    int module = 0;
     std::vector<std::string> keyArgs;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
@@ -152,6 +174,14 @@ int main(int argc, char** argv) {
             if (!value(keysFile)) return usageError("--keys-file needs a path");
         } else if (arg == "--load") {
             if (!value(loadPath)) return usageError("--load needs a path");
+        } else if (arg == "--module") {
+            if (!value(text)) return usageError("--module needs a module number (110 or 128)");
+            char* end = nullptr;
+            const long parsed = std::strtol(text.c_str(), &end, 10);
+            if (end == text.c_str() || *end != '\0' ||
+                (parsed != korvelce::kMasterModule && parsed != korvelce::kMathsModule))
+                return usageError("unknown module '" + text + "' (there are 110 and 128)");
+            module = static_cast<int>(parsed);
         } else if (arg == "--printer") {
             if (!value(printerPath)) return usageError("--printer needs a path or -");
         } else if (arg == "--save") {
@@ -207,6 +237,13 @@ int main(int argc, char** argv) {
     if (!loadPath.empty()) {
         if (!isRegularFile(loadPath) || !korvelce::loadMemoryImage(engine, loadPath))
             return fileError("cannot read memory image '" + loadPath + "'");
+    }
+    if (module != 0) {
+        const auto bytes = korvelce::moduleResource(module);
+        if (!bytes)
+            return fileError("module " + std::to_string(module) +
+                             " is not built into this program");
+        korvelce::loadLibraryModule(engine, *bytes);
     }
     int status = kExitOk;
     for (const int code : codes) {

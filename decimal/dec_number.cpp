@@ -170,6 +170,26 @@ DecNumber& storeSum(DecNumber& target, std::int64_t mantissa, std::int16_t expon
     return storeOtherSum(target, mantissa, exponent);
 }
 
+// add with the right operand given by its fields, so that subtract can pass the negated
+// mantissa without building a value.
+DecNumber& addParts(DecNumber& left, std::int64_t mantissa, std::int16_t exponent) {
+    // A zero operand contributes nothing: the other operand stays exact, whatever its exponent.
+    if (mantissa == 0) return left;
+    if (left.mantissa == 0) {
+        left = DecNumber{mantissa, exponent};
+        return left;
+    }
+    const bool leftLarger = left.exponent >= exponent;
+    const std::int64_t large = leftLarger ? left.mantissa : mantissa;
+    const std::int64_t small = leftLarger ? mantissa : left.mantissa;
+    const std::int16_t largeExponent = leftLarger ? left.exponent : exponent;
+    const int shift = largeExponent - (leftLarger ? exponent : left.exponent);
+    std::int64_t sum = large;
+    // From 13 apart on, the smaller operand contributes nothing.
+    if (shift < kDigits) sum += small / kPowers[static_cast<std::size_t>(shift)];
+    return storeSum(left, sum, largeExponent);
+}
+
 }  // namespace
 
 std::int64_t powerOfTen(int n) {
@@ -294,26 +314,11 @@ DecNumber DecNumber::absolute() const {
 }
 
 DecNumber& DecNumber::add(const DecNumber& right) {
-    // A zero operand contributes nothing: the other operand stays exact, whatever its exponent.
-    if (right.mantissa == 0) return *this;
-    if (mantissa == 0) {
-        *this = right;
-        return *this;
-    }
-    const bool leftLarger = exponent >= right.exponent;
-    const std::int64_t large = leftLarger ? mantissa : right.mantissa;
-    const std::int64_t small = leftLarger ? right.mantissa : mantissa;
-    const std::int16_t largeExponent = leftLarger ? exponent : right.exponent;
-    const int shift = largeExponent - (leftLarger ? right.exponent : exponent);
-    // From 13 apart on the smaller operand contributes nothing; it is then divided by 1 and
-    // dropped, so that the choice needs no branch.
-    const bool overlaps = shift < kDigits;
-    const std::int64_t part = small / kPowers[static_cast<std::size_t>(overlaps ? shift : 0)];
-    return storeSum(*this, large + (overlaps ? part : 0), largeExponent);
+    return addParts(*this, right.mantissa, right.exponent);
 }
 
 DecNumber& DecNumber::subtract(const DecNumber& right) {
-    return add(right.negate());
+    return addParts(*this, -right.mantissa, right.exponent);
 }
 
 DecNumber& DecNumber::multiply(const DecNumber& right) {
@@ -369,32 +374,23 @@ DecNumber DecNumber::integerPart() const {
 
 DecNumber DecNumber::squareRoot() const {
     if (mantissa == 0) return DecNumber{};
-    std::int64_t m = mantissa < 0 ? -mantissa : mantissa;
-    int e = exponent;
+    // The division marker (the only unnormalised value) is brought to 13 digits first.
+    const DecNumber x =
+        hasThirteenDigits(magnitude(mantissa)) ? *this : fromRaw(mantissa, exponent);
+    std::uint64_t m = magnitude(x.mantissa);
+    int e = x.exponent;
     if (e % 2 != 0) {
         m *= 10;
         e -= 1;
     }
-    auto r = static_cast<std::int64_t>(std::sqrt(static_cast<double>(m)));
-    // The double estimate may land one off for 14-digit operands; settle it exactly.
-    while (r > 0 && r * r > m)
-        --r;
-    while ((r + 1) * (r + 1) <= m)
-        ++r;
-    std::int64_t rem = m - r * r;
-    for (int i = 0; i < 6; ++i) {
-        rem *= 100;
-        r *= 10;
-        for (std::int64_t h = 9; h >= 0; --h) {
-            const std::int64_t t = (2 * r + h) * h;
-            if (t <= rem) {
-                rem -= t;
-                r += h;
-                break;
-            }
-        }
-    }
-    return fromRaw(r, e / 2);
+    // The root is floor(sqrt(m x 10^12)), the digit-by-digit root of m carried to 13 digits.
+    // The double estimate is never below it (m x 10^12 is at least r^2, whose rounded root is r
+    // again since r is below 2^44) and at most one above (relative error below 2e-16 on a root
+    // below 10^13). The exact remainder m x 10^12 - r^2 is small enough to come out right in
+    // wrapping 64-bit arithmetic and settles it.
+    auto r = static_cast<std::uint64_t>(static_cast<std::int64_t>(std::sqrt(asDouble(m) * 1e12)));
+    if (static_cast<std::int64_t>(m * kTen12u - r * r) < 0) --r;
+    return DecNumber{static_cast<std::int64_t>(r), storeExponent(e / 2)};
 }
 
 bool DecNumber::limitRange() {

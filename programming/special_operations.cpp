@@ -158,7 +158,7 @@ void CalcEngine::specialOperation(int number) {
         }
         case 16:
         case 17:
-            setX(DecNumber::fromRaw(99999, 2));
+            setX(DecNumber::fromRaw(99999, 10));  // 99999 x 10^-2
             break;
         case 18:
             if (errorFlag == 0) userFlags[7] = 1;

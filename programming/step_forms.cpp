@@ -48,9 +48,11 @@ std::vector<StepRole> instructionSteps(const ProgramBank& bank, int s) {
         return true;
     };
     auto at = [&](int i) { return static_cast<int>(bank[static_cast<std::size_t>(i)]); };
-    // A register or flag operand, possibly through IND.
-    auto number = [&] {
-        if (next < kSteps && at(next) == key::kInd) {
+    // A register, program, operation or flag operand. Only keys that accept IND in a running
+    // program read a following 40 as IND; for the others (STO 40, OP 40, the merged forms,
+    // HIR) it is the number itself.
+    auto number = [&](bool indAllowed) {
+        if (indAllowed && next < kSteps && at(next) == key::kInd) {
             add(StepRole::kIndirect);
         }
         add(StepRole::kNumber);
@@ -70,16 +72,16 @@ std::vector<StepRole> instructionSteps(const ProgramBank& bank, int s) {
     };
     const int code = at(s);
     if (takesNumber(code)) {
-        number();
+        number(code == key::kPgm || code == key::kStf);
     } else if (takesAddress(code)) {
         address();
     } else if (code == key::kIff || code == key::kDsz) {
-        number();
+        number(true);
         address();
     } else if (code == key::kLbl) {
         add(StepRole::kLabel);
     } else if (code == key::kFix && next < kSteps && at(next) == key::kInd) {
-        number();
+        number(true);
     }
     return roles;
 }

@@ -1,1 +1,78 @@
-// placeholder, being written
+#include "shell/settings.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <cstdint>
+#include <limits>
+
+#include "shell/registry_key.h"
+
+namespace korvelce {
+
+namespace {
+
+const QString kPrintFile = QStringLiteral("PrintFile");
+const QString kRunDelay = QStringLiteral("DelaiRun");
+const QString kShortPause = QStringLiteral("DureePauseCourte");
+const QString kLongPause = QStringLiteral("DureePauseLongue");
+const QString kBlink = QStringLiteral("DureeClignotement");
+const QString kLeft = QStringLiteral("Gauche");
+const QString kTop = QStringLiteral("Haut");
+const QString kModule = QStringLiteral("Module");
+
+// Reads a 32-bit value into an int; unchanged when it cannot be read or is refused.
+void readInt(const RegistryKey& key, const QString& name, int& value, int lowest) {
+    std::int32_t read = value;
+    if (key.readInt32(name, read) && read >= lowest) value = read;
+}
+
+}  // namespace
+
+QString documentsFolder() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return folder.isEmpty() ? QDir::homePath() : folder;
+}
+
+QString defaultPrinterPath() {
+    return documentsFolder() + QStringLiteral("/Korvel.txt");
+}
+
+Settings loadSettings() {
+    Settings settings;
+    RegistryKey key;
+    key.open(QString::fromLatin1(kSettingsKeyPath), false);
+
+    // An empty path names no file: it counts as missing.
+    if (!key.readString(kPrintFile, settings.printerPath, kPrintFileBufferBytes) ||
+        settings.printerPath.isEmpty())
+        settings.printerPath = defaultPrinterPath();
+
+    // The run delay is never taken from the store.
+    settings.runDelayMs = 0;
+
+    // A negative time means nothing, and a zero blink period would fire the timer without
+    // pause: such values keep the default.
+    readInt(key, kShortPause, settings.shortPauseMs, 0);
+    readInt(key, kLongPause, settings.longPauseMs, 0);
+    readInt(key, kBlink, settings.blinkMs, 1);
+    readInt(key, kLeft, settings.left, std::numeric_limits<std::int32_t>::min());
+    readInt(key, kTop, settings.top, std::numeric_limits<std::int32_t>::min());
+    // Any module number is kept; one that names no module loads nothing.
+    readInt(key, kModule, settings.module, std::numeric_limits<std::int32_t>::min());
+    return settings;
+}
+
+void saveSettings(const Settings& settings) {
+    RegistryKey key;
+    if (!key.open(QString::fromLatin1(kSettingsKeyPath), true)) return;
+    if (!settings.printerPath.isEmpty()) key.writeString(kPrintFile, settings.printerPath);
+    key.writeInt32(kRunDelay, settings.runDelayMs);
+    key.writeInt32(kShortPause, settings.shortPauseMs);
+    key.writeInt32(kLongPause, settings.longPauseMs);
+    key.writeInt32(kBlink, settings.blinkMs);
+    key.writeInt32(kLeft, settings.left);
+    key.writeInt32(kTop, settings.top);
+    key.writeInt32(kModule, settings.module);
+}
+
+}  // namespace korvelce

@@ -97,7 +97,7 @@ TEST(Execution, NextRunIsNotCutShortByAnEarlierStopRequest) {
         int pc;
     };
     const Row rows[] = {
-        // flag 8 stops the run when IFF's bad flag number comes in; its address follows
+        // flag 8 stops the run once IFF with a bad flag number has taken its address
         {{{0, {86, 8, 87, 40, 12, 1, 23, 1, 2, 3, 91}}}, false, "123", 11},
         // the user stops during GTO, whose label is missing
         {{{0, {61, 19, 1, 2, 3, 91}}}, true, "123", 6},
@@ -174,6 +174,18 @@ TEST(Execution, ProgramSelectionFromKeyboardStays) {
     pressRunning(engine, "RST B");
     EXPECT_TRUE(engine.registers[1] == 111);
     EXPECT_EQ(engine.selectedBank[0], 0);
+    EXPECT_EQ(engine.errorFlag, 0);
+}
+
+TEST(Execution, LibraryProgramCallingUserMemoryKeepsTheUserPlace) {
+    CalcEngine engine;
+    load(engine, {{20, {76, 12, 1, 0, 44, 1, 92}}});      // LBL B: 10 SUM 01 RTN
+    load(engine, {{0, {76, 11, 36, 0, 71, 12, 92}}}, 2);  // LBL A: PGM 00 SBR B RTN
+    pressRunning(engine, "PGM 0 2 A");
+    EXPECT_TRUE(engine.registers[1] == 10);
+    EXPECT_EQ(engine.learnPointer, 27);  // after the return made at step 026 of user memory
+    EXPECT_EQ(engine.returnDepth, 0);
+    EXPECT_EQ(engine.selectedBank[0], 2);
     EXPECT_EQ(engine.errorFlag, 0);
 }
 

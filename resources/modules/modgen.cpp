@@ -1,0 +1,241 @@
+// korvelce_modgen: builds the library modules from program source text at build time.
+//
+//   korvelce_modgen --output FILE.cpp
+//                   --module ID NAME MAXSLOTS SOURCE.kvs... [--module ...]
+//
+// Every source file is named NN-something.kvs, NN being its slot (01 to MAXSLOTS). It is keyed
+// into a fresh engine in learn mode, exactly as a user would key it, and the steps up to the
+// last one stored become program NN of the module. The output is a C++ source file defining
+// moduleResource() with each module's bytes. Any fault (unreadable file, bad name, unknown key
+// token, a program over 1000 steps, a missing description) stops the build with the file, the
+// line where it applies, and what is wrong.
+//
+// Each source file begins with a comment block describing the program; its first line is the
+// program's title. The descriptions are kept with the programs (ProgramSource::description) so
+// that a user guide can be generated from them as well.
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/assembler.h"
+#include "engine/calc_engine.h"
+#include "shell/library_module.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using korvelce::CalcEngine;
+
+struct ProgramSource {
+    fs::path path;
+    int slot = 0;
+    std::vector<std::string> description;  // the leading comment block, '#' removed
+    std::vector<std::uint8_t> steps;
+};
+
+struct Module {
+    int identifier = 0;
+    std::string name;
+    int maxSlots = korvelce::kModulePrograms;
+    std::vector<fs::path> files;
+    std::vector<ProgramSource> programs;
+};
+
+[[noreturn]] void fail(const std::string& message) {
+    std::cerr << "korvelce_modgen: " << message << "\n";
+    std::exit(1);
+}
+
+bool readFile(const fs::path& path, std::string& text) {
+    std::error_code error;
+    if (!fs::is_regular_file(path, error)) return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream out;
+    out << in.rdbuf();
+    if (in.bad()) return false;
+    text = out.str();
+    return true;
+}
+
+// The slot from the file name's "NN-" prefix, or 0.
+int slotOf(const fs::path& path) {
+    const std::string name = path.filename().string();
+    if (name.size() < 4 || name[2] != '-' || path.extension() != ".kvs") return 0;
+    if (name[0] < '0' || name[0] > '9' || name[1] < '0' || name[1] > '9') return 0;
+    return (name[0] - '0') * 10 + (name[1] - '0');
+}
+
+// The comment lines at the top of the source (blank lines before them are skipped).
+std::vector<std::string> leadingComment(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos) {
+            if (lines.empty()) continue;
+            break;
+        }
+        if (line[first] != '#') break;
+        std::string body = line.substr(first + 1);
+        if (!body.empty() && body[0] == ' ') body.erase(0, 1);
+        lines.push_back(body);
+    }
+    return lines;
+}
+
+ProgramSource keyIn(const fs::path& path, int maxSlots) {
+    ProgramSource program;
+    program.path = path;
+    program.slot = slotOf(path);
+    if (program.slot < 1 || program.slot > maxSlots)
+        fail(path.string() + ": the name must begin with the slot 01 to " +
+             (maxSlots < 10 ? "0" : "") + std::to_string(maxSlots) +
+             " and a hyphen, and end in .kvs");
+    std::string text;
+    if (!readFile(path, text)) fail(path.string() + ": cannot read the file");
+    program.description = leadingComment(text);
+    if (program.description.empty() || program.description.front().empty())
+        fail(path.string() +
+             ": line 1: the program needs a leading comment block, its first "
+             "line the title");
+    CalcEngine engine;
+    const korvelce::AssembleResult result = korvelce::assembleProgram(engine, text);
+    if (!result.ok) fail(path.string() + ": " + result.message);
+    const korvelce::ProgramBank& bank = engine.programMemory[0];
+    int length = result.steps;
+    for (int s = korvelce::kSteps - 1; s >= length; --s) {
+        if (bank[static_cast<std::size_t>(s)] != 0) {
+            length = s + 1;
+            break;
+        }
+    }
+    program.steps.assign(bank.begin(), bank.begin() + length);
+    return program;
+}
+
+// A comment line of the generated source: no line continuation, no stray control characters.
+std::string commentSafe(std::string text) {
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+    while (!text.empty() && (text.back() == '\\' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+std::string generate(const std::vector<Module>& modules) {
+    std::ostringstream out;
+    out << "// Generated by korvelce_modgen from the program source files named below. Do not "
+           "edit.\n"
+        << "#include <cstdint>\n#include <optional>\n#include <span>\n\n"
+        << "#include \"shell/module_resources.h\"\n\nnamespace korvelce {\n\nnamespace {\n";
+    for (const Module& module : modules) {
+        std::vector<std::vector<std::uint8_t>> slots(static_cast<std::size_t>(module.maxSlots));
+        int total = 0;
+        out << "\n// Module " << module.identifier << " \"" << commentSafe(module.name) << "\"\n";
+        for (const ProgramSource& program : module.programs) {
+            slots[static_cast<std::size_t>(program.slot - 1)] = program.steps;
+            total += static_cast<int>(program.steps.size());
+            out << "//   " << (program.slot < 10 ? "0" : "") << program.slot << " "
+                << commentSafe(program.description.front()) << " ("
+                << program.path.filename().string() << ", " << program.steps.size() << " steps)\n";
+        }
+        out << "//   " << module.programs.size() << " programs, " << total << " steps\n";
+        const std::vector<std::uint8_t> bytes = korvelce::buildModule(slots);
+        out << "constexpr std::uint8_t kModule" << module.identifier << "[" << bytes.size()
+            << "] = {";
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            out << (i % 16 == 0 ? "\n    " : " ") << static_cast<int>(bytes[i]) << ",";
+        }
+        out << "\n};\n";
+    }
+    out << "\n}  // namespace\n\n"
+        << "std::optional<std::span<const std::uint8_t>> moduleResource(int identifier) {\n"
+        << "    switch (identifier) {\n";
+    for (const Module& module : modules) {
+        out << "        case " << module.identifier
+            << ":\n            return std::span<const std::uint8_t>(kModule" << module.identifier
+            << ");\n";
+    }
+    out << "        default:\n            return std::nullopt;\n    }\n}\n\n"
+        << "}  // namespace korvelce\n";
+    return out.str();
+}
+
+int parseNumber(const std::string& text, const std::string& what) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end)
+        fail(what + " must be a whole number, not '" + text + "'");
+    return value;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string output;
+    std::vector<Module> modules;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--output") {
+            if (i + 1 >= argc) fail("--output needs a file name");
+            output = argv[++i];
+        } else if (arg == "--module") {
+            if (i + 3 >= argc) fail("--module needs an identifier, a name and a slot count");
+            Module module;
+            module.identifier = parseNumber(argv[++i], "the module identifier");
+            module.name = argv[++i];
+            module.maxSlots = parseNumber(argv[++i], "the slot count");
+            if (module.maxSlots < 1 || module.maxSlots > korvelce::kModulePrograms)
+                fail("a module has 1 to 25 slots");
+            for (const Module& other : modules)
+                if (other.identifier == module.identifier)
+                    fail("module " + std::to_string(module.identifier) + " is named twice");
+            modules.push_back(module);
+        } else if (!modules.empty() && arg.rfind("--", 0) != 0) {
+            modules.back().files.emplace_back(arg);
+        } else {
+            fail("unexpected argument '" + arg + "'");
+        }
+    }
+    if (output.empty() || modules.empty())
+        fail("usage: korvelce_modgen --output FILE.cpp --module ID NAME MAXSLOTS SOURCE.kvs...");
+
+    for (Module& module : modules) {
+        std::map<int, fs::path> taken;
+        for (const fs::path& file : module.files) {
+            ProgramSource program = keyIn(file, module.maxSlots);
+            const auto [place, fresh] = taken.emplace(program.slot, file);
+            if (!fresh)
+                fail(file.string() + ": slot " + std::to_string(program.slot) +
+                     " is already taken by " + place->second.string());
+            module.programs.push_back(std::move(program));
+        }
+        std::sort(module.programs.begin(), module.programs.end(),
+                  [](const ProgramSource& a, const ProgramSource& b) { return a.slot < b.slot; });
+    }
+
+    const std::string text = generate(modules);
+    const fs::path temp = output + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out << text;
+        out.close();
+        if (!out) fail("cannot write " + temp.string());
+    }
+    std::error_code error;
+    fs::rename(temp, output, error);
+    if (error) fail("cannot write " + output + ": " + error.message());
+    return 0;
+}

@@ -1,0 +1,97 @@
+#include "shell/listing.h"
+
+#include <cstdio>
+
+#include "programming/step_forms.h"
+#include "programming/text_encoding.h"
+
+namespace korvelce {
+
+namespace {
+
+// The printed name of a step; a byte above 99 (possible only in a damaged file) has none.
+std::string nameOf(int code) {
+    const std::string_view name = mnemonic(code);
+    return name.empty() ? std::string("?") : std::string(name);
+}
+
+std::string line(int address, int code, StepRole role) {
+    char text[48];
+    switch (role) {
+        case StepRole::kNumber:
+        case StepRole::kAddressLow:
+            std::snprintf(text, sizeof text, "%03d %02d %02d", address, code, code);
+            break;
+        case StepRole::kAddressHigh:
+            std::snprintf(text, sizeof text, "%03d %02d %d", address, code, code);
+            break;
+        case StepRole::kIndirect:
+            // The IND inside an operand reads as the key it is.
+            std::snprintf(text, sizeof text, "%03d %02d %s", address, code,
+                          std::string(mnemonic(key::kInd)).c_str());
+            break;
+        case StepRole::kInstruction:
+        case StepRole::kLabel:
+            std::snprintf(text, sizeof text, "%03d %02d %s", address, code, nameOf(code).c_str());
+            break;
+    }
+    return text;
+}
+
+}  // namespace
+
+int listingLength(const ProgramBank& bank) {
+    int last = -1;
+    for (int s = kSteps - 1; s >= 0; --s) {
+        if (bank[static_cast<std::size_t>(s)] != 0) {
+            last = s;
+            break;
+        }
+    }
+    // C's remainder keeps the sign of the dividend: -1 % 20 is -1, so an empty bank gives 20.
+    const int length = last - last % 20 + 20;
+    return length > kSteps ? kSteps : length;
+}
+
+std::vector<std::string> listingLines(const ProgramBank& bank) {
+    std::vector<std::string> lines;
+    const int length = listingLength(bank);
+    int address = 0;
+    while (address < length) {
+        // instructionSteps never reaches past step 999.
+        for (const StepRole role : instructionSteps(bank, address)) {
+            lines.push_back(line(address, bank[static_cast<std::size_t>(address)], role));
+            ++address;
+        }
+    }
+    return lines;
+}
+
+std::vector<std::uint8_t> listingFileBytes(const ProgramBank& bank) {
+    std::vector<std::uint8_t> bytes{0xFF, 0xFE};
+    for (const std::string& text : listingLines(bank)) {
+        for (const char16_t c : toUtf16(text + "\r\n")) {
+            bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
+            bytes.push_back(static_cast<std::uint8_t>(c >> 8));
+        }
+    }
+    return bytes;
+}
+
+std::string listingText(const ProgramBank& bank) {
+    std::string text;
+    for (const std::string& l : listingLines(bank)) {
+        text += l;
+        text += '\n';
+    }
+    return text;
+}
+
+SaveResult writeListingFile(const CalcEngine& engine, const std::string& path) {
+    const int bank =
+        engine.currentBank >= 0 && engine.currentBank < kBanks ? engine.currentBank : 0;
+    return writeFileReplacing(
+        path, listingFileBytes(engine.programMemory[static_cast<std::size_t>(bank)]));
+}
+
+}  // namespace korvelce

@@ -1,0 +1,32 @@
+// The program listing: one line per step of a bank, operands in their own forms. Written to a
+// text file (UTF-16LE with a byte-order mark, CRLF lines) or printed by the headless front end.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/calc_engine.h"
+#include "shell/memory_image.h"
+
+namespace korvelce {
+
+// The number of steps a listing covers: the next multiple of 20 above the last non-zero step
+// (20 for an empty bank), at most 1000. Operand lines of the last instruction may run past it.
+int listingLength(const ProgramBank& bank);
+
+// The lines of the listing (UTF-8, no line ends). Every stored instruction is walked as a
+// whole, so an operand step is never listed as a key: "010 61 GTO", "011 02 2", "012 45 45".
+std::vector<std::string> listingLines(const ProgramBank& bank);
+
+// The listing as the file holds it: U+FEFF, then the lines in UTF-16LE, each ending in CR LF.
+std::vector<std::uint8_t> listingFileBytes(const ProgramBank& bank);
+
+// The listing as UTF-8 text, each line ending in a line feed.
+std::string listingText(const ProgramBank& bank);
+
+// Writes the listing of the engine's current bank to path, replacing the file as a whole (a
+// failed write leaves any old file untouched).
+SaveResult writeListingFile(const CalcEngine& engine, const std::string& path);
+
+}  // namespace korvelce
