@@ -57,7 +57,7 @@ bool loadFacePictures(int mode, FacePictures& pictures, QString& failedCaption) 
     return true;
 }
 
-MainWindow::MainWindow(CalcEngine& engine, WindowSettings& settings, int screenMode,
+MainWindow::MainWindow(CalcEngine& engine, Settings& settings, int screenMode,
                        FacePictures pictures, QSize clientSize)
     : engine_(engine),
       settings_(settings),

@@ -11,23 +11,13 @@
 #include <functional>
 
 #include "shell/layout.h"
+#include "shell/settings.h"
 
 class QMenu;
 
 namespace korvelce {
 
 class CalcEngine;
-
-// Shell-wide values the window reads and changes.
-struct WindowSettings {
-    int blinkMs = 200;        // "DureeClignotement"
-    int shortPauseMs = 50;    // "DureePauseCourte": after each step while GTO is held
-    int longPauseMs = 500;    // "DureePauseLongue": after a step that executed PAU
-    int runDelayMs = 0;       // "DelaiRun"
-    int module = 110;         // "Module"
-    QString printerPath;      // "PrintFile"
-    int left = 100, top = 100;  // "Gauche", "Haut": where the window was when it closed
-};
 
 // The pictures the face is drawn from.
 struct FacePictures {
@@ -58,7 +48,7 @@ public:
     static constexpr int kCommandAbout = 40005;
     static constexpr int kCommandExit = 40004;
 
-    MainWindow(CalcEngine& engine, WindowSettings& settings, int screenMode, FacePictures pictures,
+    MainWindow(CalcEngine& engine, Settings& settings, int screenMode, FacePictures pictures,
                QSize clientSize);
     ~MainWindow() override;
 
@@ -116,7 +106,7 @@ private:
     void buildMenu();
 
     CalcEngine& engine_;
-    WindowSettings& settings_;
+    Settings& settings_;
     const Layout& layout_;
     FacePictures pictures_;
     QPoint skinOrigin_;

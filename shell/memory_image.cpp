@@ -19,15 +19,24 @@ namespace {
 
 constexpr std::size_t kRecordBytes = 16;
 constexpr std::size_t kRegisterBytes = kRegisters * kRecordBytes;  // 1600
-constexpr std::size_t kOldRegisterBytes = kRegisters * 8;           // 800
+constexpr std::size_t kOldRegisterBytes = kRegisters * 8;          // 800
 
 DecNumber recordAt(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
     DecimalRecord record{};
-    for (std::size_t i = 0; i < kRecordBytes; ++i) record[i] = bytes[offset + i];
+    for (std::size_t i = 0; i < kRecordBytes; ++i)
+        record[i] = bytes[offset + i];
     // A record from a file may hold any bits: bring it to 13 digits so arithmetic and
     // comparisons see a well-formed number.
     const DecNumber raw = DecNumber::fromRecord(record);
     return DecNumber::fromRaw(raw.mantissa, raw.exponent);
+}
+
+// A register never holds a value outside the calculator's range: one from a damaged file (or a
+// double without a calculator value: infinity, not-a-number, a denormal) is clamped to the
+// nearest limit, as every computed value is. Left alone, RCL would show it unlimited.
+DecNumber inRange(DecNumber value) {
+    value.limitRange();
+    return value;
 }
 
 double doubleAt(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
@@ -61,8 +70,8 @@ void applyMemoryImage(CalcEngine& engine, const std::vector<std::uint8_t>& bytes
     for (std::size_t r = 0; r < kRegisters; ++r) {
         const std::size_t offset = r * width;
         if (offset + width > bytes.size()) break;
-        engine.registers[r] = old ? DecNumber::fromDouble(doubleAt(bytes, offset))
-                                  : recordAt(bytes, offset);
+        engine.registers[r] =
+            inRange(old ? DecNumber::fromDouble(doubleAt(bytes, offset)) : recordAt(bytes, offset));
     }
     for (std::size_t s = 0; s < kSteps && registerBytes + s < bytes.size(); ++s)
         engine.programMemory[0][s] = bytes[registerBytes + s];

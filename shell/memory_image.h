@@ -10,15 +10,16 @@ namespace korvelce {
 
 class CalcEngine;
 
-inline constexpr std::size_t kImageSize = 2600;      // 100 records of 16 bytes, 1000 steps
-inline constexpr std::size_t kOldImageSize = 1800;   // 100 doubles, 1000 steps
+inline constexpr std::size_t kImageSize = 2600;     // 100 records of 16 bytes, 1000 steps
+inline constexpr std::size_t kOldImageSize = 1800;  // 100 doubles, 1000 steps
 
 // The image of the engine's registers and bank 0.
 std::vector<std::uint8_t> memoryImageBytes(const CalcEngine& engine);
 
 // Reads an image over the engine: registers and bank 0, as far as the bytes reach (an
 // 1800-byte image holds doubles). Register records are brought to the number type's normal
-// form. The return depth and program counter go back to zero; nothing else changes.
+// form, and values outside the calculator's range to the nearest limit. The return depth and
+// program counter go back to zero; nothing else changes.
 void applyMemoryImage(CalcEngine& engine, const std::vector<std::uint8_t>& bytes);
 
 // Loads the file at path; false, with the engine unchanged, when it cannot be read.

@@ -150,7 +150,8 @@ std::string generate(const std::vector<Module>& modules) {
                 << commentSafe(program.description.front()) << " ("
                 << program.path.filename().string() << ", " << program.steps.size() << " steps)\n";
         }
-        out << "//   " << module.programs.size() << " programs, " << total << " steps\n";
+        out << "//   " << module.programs.size()
+            << (module.programs.size() == 1 ? " program, " : " programs, ") << total << " steps\n";
         const std::vector<std::uint8_t> bytes = korvelce::buildModule(slots);
         out << "constexpr std::uint8_t kModule" << module.identifier << "[" << bytes.size()
             << "] = {";

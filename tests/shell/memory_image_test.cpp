@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -124,8 +125,6 @@ TEST(MemoryImage, OldImageOfDoubles) {
         {123456.789, 1234567890000, 5},
         {0.0009765625, 9765625000000, -4},  // 2^-10, exact
         {0.0, 0, 0},
-        {6.02214076e23, 6022140759999, 23},  // the double below (...75999999987e23)
-        {2.5e-300, 2499999999999, -300},     // far below the range: kept, not limited
     };
     std::vector<std::uint8_t> bytes(kOldImageSize, 0);
     std::size_t r = 0;
@@ -149,24 +148,36 @@ TEST(MemoryImage, OldImageOfDoubles) {
     EXPECT_EQ(engine.programMemory[0][1], 98);
 }
 
-// Doubles without a calculator value must still give well-formed numbers.
-TEST(MemoryImage, OldImageWithoutFiniteValues) {
+// Doubles without a calculator value, or outside its range, come in as the nearest limit.
+TEST(MemoryImage, OldImageOutsideTheRange) {
+    struct Case {
+        double value;
+        std::int64_t mantissa;
+        int exponent;
+    };
+    const Case cases[] = {
+        {std::numeric_limits<double>::infinity(), 9999999900000, 99},
+        {-std::numeric_limits<double>::infinity(), -9999999900000, 99},
+        {std::numeric_limits<double>::quiet_NaN(), 9999999900000, 99},
+        {1e150, 9999999900000, 99},
+        {-2.5e-300, -1000000000000, -99},
+        {std::numeric_limits<double>::denorm_min(), 1000000000000, -99},
+        {9.9999999e99, 9999999900000, 99},  // the largest value itself is in range
+    };
     std::vector<std::uint8_t> bytes(kOldImageSize, 0);
-    putDouble(bytes, 0, std::numeric_limits<double>::quiet_NaN());
-    putDouble(bytes, 8, -std::numeric_limits<double>::infinity());
-    putDouble(bytes, 16, std::numeric_limits<double>::denorm_min());
+    std::size_t r = 0;
+    for (const auto& c : cases)
+        putDouble(bytes, 8 * r++, c.value);
     CalcEngine engine;
     applyMemoryImage(engine, bytes);
-    for (std::size_t r = 0; r < 3; ++r) {
-        const std::int64_t m = engine.registers[r].mantissa;
-        EXPECT_TRUE(m == 0 || (std::abs(m) >= 1000000000000 && std::abs(m) <= 9999999999999))
-            << "R" << r << " mantissa " << m;
+    r = 0;
+    for (const auto& c : cases) {
+        EXPECT_EQ(engine.registers[r].mantissa, c.mantissa) << c.value;
+        EXPECT_EQ(engine.registers[r].exponent, c.exponent) << c.value;
+        ++r;
     }
-    EXPECT_LT(engine.registers[1].mantissa, 0);
-    // RCL range-limits: the infinity comes back as the most negative value, with the error.
     test::press(engine, "RCL 01");
     EXPECT_EQ(engine.displayText(), "-9.9999999 99");
-    EXPECT_EQ(engine.errorFlag, 1);
 }
 
 TEST(MemoryImage, RegisterRecordsAreNormalised) {
@@ -200,19 +211,41 @@ TEST(MemoryImage, RegisterRecordsAreNormalised) {
 }
 
 // A mantissa of one digit at the lowest exponent is a tiny number; normalising it must not wrap
-// the 16-bit exponent round into a huge one.
-TEST(MemoryImage, NormalisingNeverWrapsTheExponent) {
+// the 16-bit exponent round into a huge one. Both extremes end at the calculator's limits.
+TEST(MemoryImage, ExtremeExponentsEndAtTheLimits) {
+    struct Case {
+        std::int64_t mantissa;
+        std::int16_t exponent;
+        std::int64_t wantMantissa;
+        int wantExponent;
+        const char* display;  // after RCL
+    };
+    const Case cases[] = {
+        {1, std::numeric_limits<std::int16_t>::min(), 1000000000000, -99, "1.-99"},
+        {-1, std::numeric_limits<std::int16_t>::min(), -1000000000000, -99, "-1.-99"},
+        {1234567890123456789, std::numeric_limits<std::int16_t>::max(), 9999999900000, 99,
+         "9.9999999 99"},
+        {-5000000000000, 100, -9999999900000, 99, "-9.9999999 99"},
+        {9999999999999, 99, 9999999900000, 99, "9.9999999 99"},  // beyond the eight nines
+        {5000000000000, -100, 1000000000000, -99, "1.-99"},
+    };
     std::vector<std::uint8_t> bytes = fullImage();
-    putRecord(bytes, 0, 1, std::numeric_limits<std::int16_t>::min());
-    putRecord(bytes, 16, 1234567890123456789, std::numeric_limits<std::int16_t>::max());
+    std::size_t r = 0;
+    for (const auto& c : cases)
+        putRecord(bytes, 16 * r++, c.mantissa, c.exponent);
     CalcEngine engine;
     applyMemoryImage(engine, bytes);
-    EXPECT_EQ(engine.registers[0].mantissa, 1000000000000);
-    EXPECT_LT(engine.registers[0].exponent, -99);
-    EXPECT_EQ(engine.registers[1].mantissa, 1234567890123);
-    EXPECT_GT(engine.registers[1].exponent, 99);
-    test::press(engine, "RCL 00");
-    EXPECT_EQ(engine.displayText(), "1.-99");
+    r = 0;
+    for (const auto& c : cases) {
+        EXPECT_EQ(engine.registers[r].mantissa, c.wantMantissa) << r;
+        EXPECT_EQ(engine.registers[r].exponent, c.wantExponent) << r;
+        const std::unique_ptr<CalcEngine> fresh = std::make_unique<CalcEngine>();
+        fresh->registers[0] = engine.registers[r];
+        test::press(*fresh, "RCL 00");
+        EXPECT_EQ(fresh->displayText(), c.display) << r;
+        EXPECT_EQ(fresh->errorFlag, 0) << r;
+        ++r;
+    }
 }
 
 TEST(MemoryImage, ShortFilesFillOnlyWhatTheyCover) {
