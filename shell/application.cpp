@@ -4,12 +4,12 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QSocketNotifier>
-#include <csignal>
 #include <QDir>
 #include <QFileInfo>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <cerrno>
+#include <csignal>
 #include <memory>
 
 #include "engine/calc_engine.h"
@@ -42,7 +42,8 @@ void quitOnSignals(QObject* context) {
     QObject::connect(notifier, &QSocketNotifier::activated, context, [] {
         char byte = 0;
         [[maybe_unused]] const auto got = ::read(signalPipe[0], &byte, 1);
-        for (QWidget* widget : QApplication::topLevelWidgets()) widget->close();
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            widget->close();
         QCoreApplication::quit();
     });
     struct sigaction action {};
@@ -69,7 +70,8 @@ void saveState(const CalcEngine& engine) {
     const QString path = defaultStatePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
     const SaveResult result = saveMemoryImage(engine, path.toStdString());
-    if (!result.ok) showSystemError(QStringLiteral("CreateFile"), QString::fromStdString(result.message));
+    if (!result.ok)
+        showSystemError(QStringLiteral("CreateFile"), QString::fromStdString(result.message));
 }
 
 }  // namespace
@@ -114,7 +116,8 @@ int runApplication(const QStringList& arguments) {
     QString failedCaption;
     std::unique_ptr<MainWindow> window;
     if (loadFacePictures(*mode, pictures, failedCaption)) {
-        window = std::make_unique<MainWindow>(*engine, settings, *mode, std::move(pictures), screen);
+        window =
+            std::make_unique<MainWindow>(*engine, settings, *mode, std::move(pictures), screen);
         window->loadModule = [&engine, &settings](int identifier) {
             if (loadModuleInto(*engine, identifier)) settings.module = identifier;
         };

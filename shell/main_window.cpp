@@ -70,11 +70,11 @@ MainWindow::MainWindow(CalcEngine& engine, Settings& settings, int screenMode,
     setFocusPolicy(Qt::StrongFocus);
     ticks_.start();
     const QSize menuSize = pictures_.menuButton.size();
-    menuButtonRect_ = QRect(0, clientSize.height() - menuSize.height(), menuSize.width(),
-                            menuSize.height());
+    menuButtonRect_ =
+        QRect(0, clientSize.height() - menuSize.height(), menuSize.width(), menuSize.height());
     skinOrigin_ = QPoint((clientSize.width() - pictures_.skin.width()) / 2, 1);
-    displayBuffer_ = QImage(layout_.displayWidth(), layout_.displayHeight,
-                            QImage::Format_ARGB32_Premultiplied);
+    displayBuffer_ =
+        QImage(layout_.displayWidth(), layout_.displayHeight, QImage::Format_ARGB32_Premultiplied);
     displayBuffer_.fill(Qt::black);
     buildMenu();
     renderDisplay(false);
@@ -342,7 +342,8 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
             code = key::kClose;
             break;
         default:
-            if (event->key() >= Qt::Key_0 && event->key() <= Qt::Key_9) code = event->key() - Qt::Key_0;
+            if (event->key() >= Qt::Key_0 && event->key() <= Qt::Key_9)
+                code = event->key() - Qt::Key_0;
             break;
     }
     if (code < 0) {

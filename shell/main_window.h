@@ -38,7 +38,7 @@ bool loadFacePictures(int mode, FacePictures& pictures, QString& failedCaption);
 class MainWindow : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     // The posted event of one run step.
     static constexpr QEvent::Type kRunStepEvent = static_cast<QEvent::Type>(QEvent::User + 1);
     // Menu command numbers.
@@ -84,7 +84,7 @@ public:
     // handles its waiting events again.
     static constexpr int kSliceMicroseconds = 4000;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -93,7 +93,7 @@ protected:
     void customEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void afterKey();
     void updateBlink();
     void runChainStep();

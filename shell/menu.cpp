@@ -59,8 +59,7 @@ void MainWindow::buildMenu() {
         return action;
     };
     QAction* master = addCommand(modules, QStringLiteral("Master"), kCommandMaster, true);
-    QAction* maths =
-        addCommand(modules, QStringLiteral("Maths / Utilities"), kCommandMaths, true);
+    QAction* maths = addCommand(modules, QStringLiteral("Maths / Utilities"), kCommandMaths, true);
     menu_->addSeparator();
     addCommand(menu_, QStringLiteral("&Printer file..."), kCommandPrinterFile, false);
     menu_->addSeparator();

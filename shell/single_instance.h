@@ -12,7 +12,7 @@ namespace korvelce {
 class SingleInstance : public QObject {
     Q_OBJECT
 
-public:
+  public:
     // The socket lives in the user's runtime folder (or the temporary folder).
     SingleInstance();
 
@@ -23,7 +23,7 @@ public:
 
     [[nodiscard]] const QString& socketPath() const { return socketPath_; }
 
-private:
+  private:
     QString socketPath_;
     QLocalServer server_;
     std::function<void()> raise_;
