@@ -394,6 +394,9 @@ DecNumber DecNumber::squareRoot() const {
 }
 
 bool DecNumber::limitRange() {
+    // Zero, and every normalised value strictly inside the range's decades, needs no test.
+    if (mantissa == 0) return false;
+    if (exponent > -99 && exponent < 99 && hasThirteenDigits(magnitude(mantissa))) return false;
     if (compare(kNegLargest) < 0) {
         *this = kNegLargest;
         return true;

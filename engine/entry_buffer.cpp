@@ -22,7 +22,15 @@ void EntryBuffer::reset() {
     mantissaPositive = 1;
     exponentPositive = 1;
     exponentPresent = 0;
-    text.fill('\0');
+    digitValue = 0;
+    typedDigits = 0;
+    digitsBeforePoint = -1;
+}
+
+void EntryBuffer::appendDigit(int digit) {
+    text[static_cast<std::size_t>(length++)] = static_cast<char>('0' + digit);
+    digitValue = digitValue * 10 + digit;
+    ++typedDigits;
 }
 
 void EntryBuffer::applyKey(int code, bool inv) {
@@ -43,14 +51,13 @@ void EntryBuffer::applyKey(int code, bool inv) {
     }
     const int limit = (exponentPresent != 0 ? kMantissaDigitsWithExp : kMantissaDigits) + hasPoint;
     if (digit) {
-        if ((length > 0 || code != 0) && length < limit) {
-            text[static_cast<std::size_t>(length++)] = static_cast<char>('0' + code);
-        }
+        if ((length > 0 || code != 0) && length < limit) appendDigit(code);
     } else if (code == kCodePoint) {
         if (hasPoint != 0) return;
-        if (length == 0) text[static_cast<std::size_t>(length++)] = '0';
+        if (length == 0) appendDigit(0);
         text[static_cast<std::size_t>(length++)] = '.';
         hasPoint = 1;
+        digitsBeforePoint = typedDigits;
     } else if (code == kCodeChangeSign) {
         mantissaPositive = 1 - mantissaPositive;
     } else if (code == kCodeEe && !inv) {
@@ -82,12 +89,21 @@ int EntryBuffer::loadDisplayText(const char* displayText, bool hasExponent) {
         mantissaPositive = 0;
         start = 1;
     }
-    text.fill('\0');
     length = 0;
     hasPoint = 0;
+    digitValue = 0;
+    typedDigits = 0;
+    digitsBeforePoint = -1;
     for (std::size_t i = start; i < end && length < static_cast<int>(text.size()) - 1; ++i) {
-        if (displayText[i] == '.') hasPoint = 1;
-        text[static_cast<std::size_t>(length++)] = displayText[i];
+        const char c = displayText[i];
+        if (c == '.' && hasPoint == 0) {
+            hasPoint = 1;
+            digitsBeforePoint = typedDigits;
+        } else if (c >= '0' && c <= '9' && typedDigits < 13) {
+            digitValue = digitValue * 10 + (c - '0');
+            ++typedDigits;
+        }
+        text[static_cast<std::size_t>(length++)] = c;
     }
     inExponent = 0;
     return length;
@@ -96,8 +112,10 @@ int EntryBuffer::loadDisplayText(const char* displayText, bool hasExponent) {
 DecNumber EntryBuffer::toDecNumber() const {
     int exponent = (expDigits[0] - '0') * 10 + (expDigits[1] - '0');
     if (exponentPositive == 0) exponent = -exponent;
-    return DecNumber::fromDigits(std::string_view(text.data(), static_cast<std::size_t>(length)),
-                                 mantissaPositive != 0, exponent);
+    // value = digits x 10^(point - count + exponent); leading zeros vanish in the whole number.
+    const int point = digitsBeforePoint < 0 ? typedDigits : digitsBeforePoint;
+    const std::int64_t signedValue = mantissaPositive != 0 ? digitValue : -digitValue;
+    return DecNumber::fromRaw(signedValue, point - typedDigits + exponent + 12);
 }
 
 int EntryBuffer::render(char* buffer, int capacity) const {

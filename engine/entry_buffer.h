@@ -16,6 +16,11 @@ struct EntryBuffer {
     int mantissaPositive = 1;
     int exponentPositive = 1;
     int exponentPresent = 0;
+    // The typed digits as a whole number and where the point stands, kept as the keys arrive
+    // so that ending entry needs no parsing.
+    std::int64_t digitValue = 0;
+    int typedDigits = 0;
+    int digitsBeforePoint = -1;  // -1 while there is no point
 
     void reset();
     // Digits 0..9, the point (93), EE (52, with inv), +/- (94); other codes change nothing.
@@ -26,6 +31,9 @@ struct EntryBuffer {
     [[nodiscard]] DecNumber toDecNumber() const;
     // The text to display; returns 1 when it shows an exponent.
     int render(char* buffer, int capacity) const;
+
+  private:
+    void appendDigit(int digit);
 };
 
 }  // namespace korvelce
