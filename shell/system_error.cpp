@@ -34,9 +34,7 @@ bool knownErrorCode(int errorCode) {
 
 void defaultPresenter(const QString& caption, const QString& text) {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
-        std::fprintf(stderr, "%s: %s\n", caption.toLocal8Bit().constData(),
-                     text.toLocal8Bit().constData());
-        std::fflush(stderr);
+        reportToStandardError(caption, text);
         return;
     }
     QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, owner().data());
@@ -44,6 +42,12 @@ void defaultPresenter(const QString& caption, const QString& text) {
 }
 
 }  // namespace
+
+void reportToStandardError(const QString& caption, const QString& text) {
+    std::fprintf(stderr, "%s: %s\n", caption.toLocal8Bit().constData(),
+                 text.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
 
 QString systemErrorText(int errorCode) {
     if (knownErrorCode(errorCode)) return QString::fromLocal8Bit(std::strerror(errorCode));

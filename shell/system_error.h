@@ -23,6 +23,10 @@ void showSystemError(const QString& caption, const QString& text);
 // owner is watched: once destroyed, boxes have no owner again.
 void setSystemErrorOwner(QWidget* owner);
 
+// The report as a line "caption: text" on standard error: what happens without an
+// application object.
+void reportToStandardError(const QString& caption, const QString& text);
+
 // What shows a report. The default is a modal QMessageBox when a QApplication exists, and a
 // line "caption: text" on standard error otherwise.
 using SystemErrorPresenter = std::function<void(const QString& caption, const QString& text)>;
