@@ -1,6 +1,5 @@
 // The headless front end as scripts use it: output, exit codes, options and messages.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <array>
 #include <cstdio>
@@ -8,32 +7,15 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include "support/cli_process.h"
 
+namespace korvelce {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-    int status = -1;
-    std::string out;  // standard output and standard error together
-};
-
-CliRun runCli(const std::string& arguments) {
-    const char* cli = std::getenv("KORVELCE_CLI");
-    EXPECT_NE(cli, nullptr) << "KORVELCE_CLI must name the korvelce-cli binary";
-    CliRun run;
-    if (cli == nullptr) return run;
-    const std::string command = std::string("'") + cli + "' " + arguments + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    std::array<char, 4096> buffer{};
-    std::size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.out.append(buffer.data(), n);
-    const int raw = ::pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return run;
-}
+using test::CliRun;
+using test::runCli;
 
 class CliFiles : public ::testing::Test {
   protected:
@@ -75,25 +57,25 @@ TEST(Cli, PrintsTheDisplayAndExitCodes) {
     };
     for (const auto& c : cases) {
         const CliRun run = runCli(c.args);
-        EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.out;
+        EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.all();
         if (c.status == 0)
-            EXPECT_EQ(run.out, c.output) << c.args;
+            EXPECT_EQ(run.all(), c.output) << c.args;
         else
-            EXPECT_NE(run.out.find(c.output), std::string::npos) << c.args << "\n" << run.out;
+            EXPECT_NE(run.all().find(c.output), std::string::npos) << c.args << "\n" << run.all();
     }
 }
 
 TEST(Cli, JsonHasEveryField) {
     const CliRun run = runCli("--json 5 'X<>T' 2 INV =");
-    ASSERT_EQ(run.status, 0) << run.out;
+    ASSERT_EQ(run.status, 0) << run.all();
     for (const char* field :
          {"\"display\":\"2.\"", "\"error\":false", "\"mode\":0", "\"inv\":false", "\"angle\":0",
           "\"fix\":9", "\"format\":0", "\"x\":\"2000000000000E0\"", "\"t\":\"5000000000000E0\"",
           "\"registers\":[\"0E0\"", "\"pc\":0", "\"depth\":0", "\"learnPointer\":0",
           "\"flags\":[0,0,0,0,0,0,0,0,0,0]"})
-        EXPECT_NE(run.out.find(field), std::string::npos) << field << "\n" << run.out;
-    EXPECT_EQ(run.out.front(), '{');
-    EXPECT_EQ(run.out.substr(run.out.size() - 2), "}\n");
+        EXPECT_NE(run.all().find(field), std::string::npos) << field << "\n" << run.all();
+    EXPECT_EQ(run.all().front(), '{');
+    EXPECT_EQ(run.all().substr(run.all().size() - 2), "}\n");
 }
 
 TEST_F(CliFiles, KeysFileWithCommentsThenArguments) {
@@ -102,14 +84,14 @@ TEST_F(CliFiles, KeysFileWithCommentsThenArguments) {
     const std::string bad = write("bad.txt", "1 +\n2 ZAP\n");
     const CliRun run = runCli("--keys-file '" + bad + "'");
     EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.out.find("'ZAP' at position 4"), std::string::npos) << run.out;
+    EXPECT_NE(run.all().find("'ZAP' at position 4"), std::string::npos) << run.all();
 }
 
 TEST_F(CliFiles, AssembleSaveLoadAndRun) {
     const std::string source = write("square.kvs", "# x squared plus one\nLBL A X^2 + 1 = R/S\n");
     const std::string image = (dir / "square.kv").string();
     const CliRun assembled = runCli("asm '" + source + "' -o '" + image + "'");
-    ASSERT_EQ(assembled.status, 0) << assembled.out;
+    ASSERT_EQ(assembled.status, 0) << assembled.all();
     EXPECT_EQ(fs::file_size(image), 2600u);
     EXPECT_EQ(runCli("--load '" + image + "' 7 A").out, "50.\n");
 
@@ -125,15 +107,15 @@ TEST_F(CliFiles, EndlessProgramStopsAtTheStepLimit) {
     const std::string image = (dir / "loop.kv").string();
     ASSERT_EQ(runCli("asm '" + source + "' -o '" + image + "'").status, 0);
     const CliRun run = runCli("--load '" + image + "' --max-steps 500 A");
-    EXPECT_EQ(run.status, 3) << run.out;
-    EXPECT_NE(run.out.find("more than 500 steps"), std::string::npos) << run.out;
+    EXPECT_EQ(run.status, 3) << run.all();
+    EXPECT_NE(run.all().find("more than 500 steps"), std::string::npos) << run.all();
 }
 
 TEST_F(CliFiles, AssemblerReportsTheLineOfAnUnknownToken) {
     const std::string source = write("bad.kvs", "LBL A\n1 + FOO\n");
     const CliRun run = runCli("asm '" + source + "' -o '" + (dir / "x.kv").string() + "'");
     EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.out.find("line 2: unknown key token 'FOO'"), std::string::npos) << run.out;
+    EXPECT_NE(run.all().find("line 2: unknown key token 'FOO'"), std::string::npos) << run.all();
     EXPECT_FALSE(fs::exists(dir / "x.kv"));
 }
 
@@ -144,13 +126,14 @@ TEST_F(CliFiles, AssemblerRefusesAProgramLongerThanMemory) {
     const std::string source = write("long.kvs", text);
     const CliRun run = runCli("asm '" + source + "' -o '" + (dir / "x.kv").string() + "'");
     EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.out.find("does not fit in 1000 steps"), std::string::npos) << run.out;
+    EXPECT_NE(run.all().find("does not fit in 1000 steps"), std::string::npos) << run.all();
 }
 
 TEST_F(CliFiles, SaveIntoAMissingFolderFailsCleanly) {
     const CliRun run = runCli("--save '" + (dir / "no" / "such" / "x.kv").string() + "' 1");
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("cannot write"), std::string::npos) << run.out;
+    EXPECT_NE(run.all().find("cannot write"), std::string::npos) << run.all();
 }
 
 }  // namespace
+}  // namespace korvelce

@@ -10,12 +10,7 @@
 namespace korvelce {
 namespace {
 
-// The number shown, without the point that ends a whole number once it is computed.
-std::string shown(const CalcEngine& engine) {
-    std::string text = engine.displayText();
-    if (!text.empty() && text.back() == '.') text.pop_back();
-    return text;
-}
+using test::shown;
 
 std::vector<int> stepsFrom(const CalcEngine& engine, int first, int count) {
     std::vector<int> steps;

@@ -2,7 +2,6 @@
 // alpha operations, the character table, the label list, and a whole formatted tape printed
 // by a program through korvelce-cli.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
@@ -17,6 +16,7 @@
 #include "cli/assembler.h"
 #include "cli/run_keys.h"
 #include "engine/calc_engine.h"
+#include "support/cli_process.h"
 #include "support/key_sequence.h"
 
 namespace korvelce {
@@ -409,30 +409,13 @@ std::string utf8(std::u16string_view text) {
     return bytes;
 }
 
-std::string runCommand(const std::string& command, int& status) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return out;
-    std::array<char, 4096> buffer{};
-    std::size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        out.append(buffer.data(), n);
-    const int raw = ::pclose(pipe);
-    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return out;
-}
-
 TEST_F(Printer, FormattedTapeThroughTheCli) {
-    const char* cli = std::getenv("KORVELCE_CLI");
-    if (cli == nullptr || *cli == '\0') GTEST_SKIP() << "KORVELCE_CLI is not set";
     const fs::path source = dir / "squares.src";
     const fs::path program = dir / "squares.kv";
     const fs::path file = dir / "squares.txt";
     std::ofstream(source) << kSquaresTape;
-    const std::string quoted = std::string("'") + cli + "' ";
-    int status = -1;
-    runCommand(quoted + "asm '" + source.string() + "' -o '" + program.string() + "' 2>&1", status);
-    ASSERT_EQ(status, 0);
+    ASSERT_EQ(test::runCli("asm '" + source.string() + "' -o '" + program.string() + "'").status,
+              0);
 
     std::string stdoutTape;
     std::u16string fileTape;
@@ -440,14 +423,13 @@ TEST_F(Printer, FormattedTapeThroughTheCli) {
         stdoutTape += utf8(line) + "\n";
         fileTape += line + u"\r\n";
     }
-    const std::string out =
-        runCommand(quoted + "--printer - --load '" + program.string() + "' A", status);
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(out, stdoutTape + "30.\n");
+    const test::CliRun tape = test::runCli("--printer - --load '" + program.string() + "' A");
+    EXPECT_EQ(tape.status, 0);
+    EXPECT_EQ(tape.out, stdoutTape + "30.\n");
 
-    runCommand(quoted + "--printer '" + file.string() + "' --load '" + program.string() + "' A",
-               status);
-    EXPECT_EQ(status, 0);
+    EXPECT_EQ(test::runCli("--printer '" + file.string() + "' --load '" + program.string() + "' A")
+                  .status,
+              0);
     EXPECT_EQ(readBytes(file), kBom + littleEndian(fileTape));
 }
 

@@ -14,6 +14,7 @@
 #include "cli/json_state.h"
 #include "cli/run_keys.h"
 #include "engine/calc_engine.h"
+#include "support/cli_process.h"
 #include "support/key_sequence.h"
 
 namespace korvelce {
@@ -130,18 +131,9 @@ TEST(Programs, IndirectRegisterTable) {
     EXPECT_EQ(engine.errorFlag, 0);
 }
 
-// korvelce-cli with the given arguments: its exit code and standard output.
-struct CliResult {
-    int exitCode = -1;
-    std::string output;
-};
-
 class CliPrograms : public ::testing::Test {
   protected:
     void SetUp() override {
-        const char* cli = std::getenv("KORVELCE_CLI");
-        if (cli == nullptr || *cli == '\0') GTEST_SKIP() << "KORVELCE_CLI is not set";
-        cliPath = cli;
         std::random_device random;
         dir = std::filesystem::temp_directory_path() /
               ("korvelce-programs-" + std::to_string(random()));
@@ -157,36 +149,20 @@ class CliPrograms : public ::testing::Test {
     // Writes source to NAME.src and assembles it into NAME.kv; returns the .kv path.
     std::string assembleFile(const std::string& name, const char* source) {
         std::ofstream(path(name + ".src")) << source;
-        const CliResult result =
-            run("asm '" + path(name + ".src") + "' -o '" + path(name + ".kv") + "'");
-        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(test::runCli("asm '" + path(name + ".src") + "' -o '" + path(name + ".kv") + "'")
+                      .status,
+                  0);
         return path(name + ".kv");
     }
 
-    CliResult run(const std::string& arguments) const {
-        const std::string out = path("out.txt");
-        const std::string code = path("code.txt");
-        const std::string command = "'" + cliPath + "' " + arguments + " >'" + out +
-                                    "' 2>/dev/null; echo $? >'" + code + "'";
-        const int status = std::system(command.c_str());
-        EXPECT_NE(status, -1);
-        CliResult result;
-        std::ifstream(code) >> result.exitCode;
-        std::stringstream text;
-        text << std::ifstream(out).rdbuf();
-        result.output = text.str();
-        return result;
-    }
-
-    std::string cliPath;
     std::filesystem::path dir;
 };
 
 TEST_F(CliPrograms, FactorialFromProgramFile) {
     const std::string program = assembleFile("factorial", kFactorial);
-    const CliResult result = run("--load '" + program + "' 10 A");
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.output, "3628800.\n");
+    const test::CliRun result = test::runCli("--load '" + program + "' 10 A");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "3628800.\n");
 }
 
 TEST_F(CliPrograms, LoopCountFromTheUser) {
@@ -202,18 +178,18 @@ TEST_F(CliPrograms, LoopCountFromTheUser) {
         {"A 1 R/S R/S 4 R/S R/S 7 R/S", "28.\n"},
     };
     for (const auto& row : rows) {
-        const CliResult result = run("--load '" + program + "' " + row.keys);
-        EXPECT_EQ(result.exitCode, 0) << row.keys;
-        EXPECT_EQ(result.output, row.display) << row.keys;
+        const test::CliRun result = test::runCli("--load '" + program + "' " + row.keys);
+        EXPECT_EQ(result.status, 0) << row.keys;
+        EXPECT_EQ(result.out, row.display) << row.keys;
     }
 }
 
 TEST_F(CliPrograms, EndlessLoopHitsTheStepLimit) {
     const std::string endless = assembleFile("endless", "LBL A 1 SUM 00 GTO A\n");
-    EXPECT_EQ(run("--load '" + endless + "' --max-steps 1000 A").exitCode, 3);
+    EXPECT_EQ(test::runCli("--load '" + endless + "' --max-steps 1000 A").status, 3);
     const std::string finite = assembleFile("finite", kFactorial);
-    EXPECT_EQ(run("--load '" + finite + "' --max-steps 1000 5 A").exitCode, 0);
-    EXPECT_EQ(run("--load '" + finite + "' --max-steps 10 5 A").exitCode, 3);
+    EXPECT_EQ(test::runCli("--load '" + finite + "' --max-steps 1000 5 A").status, 0);
+    EXPECT_EQ(test::runCli("--load '" + finite + "' --max-steps 10 5 A").status, 3);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // Library modules: the layout, loading over banks that already hold programs, damaged modules,
 // and the library programs themselves, run with their documented examples.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
@@ -19,6 +18,7 @@
 #include "engine/calc_engine.h"
 #include "shell/library_module.h"
 #include "shell/module_resources.h"
+#include "support/cli_process.h"
 #include "support/key_sequence.h"
 
 namespace korvelce {
@@ -371,28 +371,8 @@ TEST(LibraryPrograms, SelfTestReportsTheFailingCheck) {
 
 // --- korvelce-cli --module ---
 
-struct CliRun {
-    int status = -1;
-    std::string out;  // standard output and standard error together
-};
-
-CliRun runCli(const std::string& arguments) {
-    const char* cli = std::getenv("KORVELCE_CLI");
-    CliRun result;
-    if (cli == nullptr) {
-        ADD_FAILURE() << "KORVELCE_CLI must name the korvelce-cli binary";
-        return result;
-    }
-    FILE* pipe = ::popen((std::string("'") + cli + "' " + arguments + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) return result;
-    std::array<char, 4096> buffer{};
-    std::size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        result.out.append(buffer.data(), n);
-    const int raw = ::pclose(pipe);
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return result;
-}
+using test::CliRun;
+using test::runCli;
 
 TEST(LibraryModuleCli, ModuleOption) {
     struct Case {
@@ -411,11 +391,12 @@ TEST(LibraryModuleCli, ModuleOption) {
     };
     for (const auto& c : cases) {
         const CliRun result = runCli(c.args);
-        EXPECT_EQ(result.status, c.status) << c.args << "\n" << result.out;
+        EXPECT_EQ(result.status, c.status) << c.args << "\n" << result.all();
         if (c.status == 0)
-            EXPECT_EQ(result.out, c.output) << c.args;
+            EXPECT_EQ(result.all(), c.output) << c.args;
         else
-            EXPECT_NE(result.out.find(c.output), std::string::npos) << c.args << "\n" << result.out;
+            EXPECT_NE(result.all().find(c.output), std::string::npos) << c.args << "\n"
+                                                                      << result.all();
     }
 }
 

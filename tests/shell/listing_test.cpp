@@ -1,7 +1,6 @@
 // The program listing: the line forms of every stored instruction, the length of the listing,
 // the file's encoding, and `korvelce-cli list`.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +16,7 @@
 #include "engine/calc_engine.h"
 #include "shell/listing.h"
 #include "shell/memory_image.h"
+#include "support/cli_process.h"
 #include "support/key_sequence.h"
 
 namespace korvelce {
@@ -228,40 +228,15 @@ TEST_F(ListingFiles, UnwritablePathReportsTheFailure) {
 
 // --- korvelce-cli list ---
 
-struct CliRun {
-    int status = -1;
-    std::string out;  // standard output
-    std::string err;
-};
-
-CliRun runCli(const std::string& arguments, const fs::path& errFile) {
-    const char* cli = std::getenv("KORVELCE_CLI");
-    CliRun run;
-    if (cli == nullptr) {
-        ADD_FAILURE() << "KORVELCE_CLI must name the korvelce-cli binary";
-        return run;
-    }
-    const std::string command =
-        std::string("'") + cli + "' " + arguments + " 2>'" + errFile.string() + "'";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    std::array<char, 4096> buffer{};
-    std::size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.out.append(buffer.data(), n);
-    const int raw = ::pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    std::ifstream in(errFile);
-    run.err.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return run;
-}
+using test::CliRun;
+using test::runCli;
 
 TEST_F(ListingFiles, CliListsAProgramFile) {
     CalcEngine engine;
     test::press(engine, "LRN GTO 2 4 5 X^2 LRN");
     const fs::path image = dir / "prog.kv";
     ASSERT_TRUE(saveMemoryImage(engine, image.string()).ok);
-    const CliRun run = runCli("list '" + image.string() + "'", dir / "err");
+    const CliRun run = runCli("list '" + image.string() + "'");
     EXPECT_EQ(run.status, 0) << run.err;
     const std::string want = "000 61 GTO\n001 02 2\n002 45 45\n003 33 X\u00B2\n004 00 0\n";
     EXPECT_EQ(run.out.substr(0, want.size()), want);
@@ -291,7 +266,7 @@ TEST_F(ListingFiles, CliListOfOddFiles) {
         {"list a.kv b.kv", 2, 0, "list takes one memory image"},
     };
     for (const auto& c : cases) {
-        const CliRun run = runCli(c.args, dir / "err");
+        const CliRun run = runCli(c.args);
         EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.err;
         EXPECT_EQ(static_cast<std::size_t>(std::count(run.out.begin(), run.out.end(), '\n')),
                   c.lines)

@@ -22,6 +22,12 @@ std::unique_ptr<CalcEngine> engineAfter(std::string_view tokens) {
     return engine;
 }
 
+std::string shown(const CalcEngine& engine) {
+    std::string text = engine.displayText();
+    if (!text.empty() && text.back() == '.') text.pop_back();
+    return text;
+}
+
 std::string displayAfter(std::string_view tokens) { return engineAfter(tokens)->displayText(); }
 
 }  // namespace korvelce::test

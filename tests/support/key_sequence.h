@@ -20,6 +20,9 @@ void press(CalcEngine& engine, std::string_view tokens);
 // A fresh engine with the tokens pressed.
 std::unique_ptr<CalcEngine> engineAfter(std::string_view tokens);
 
+// The number shown, without the point that ends a whole number once it is computed.
+std::string shown(const CalcEngine& engine);
+
 // The display text of a fresh engine after the tokens.
 std::string displayAfter(std::string_view tokens);
 
