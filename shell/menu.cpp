@@ -40,6 +40,13 @@ void aboutDialog(QWidget* parent) {
     auto* name = new QLabel(QStringLiteral("Korvelce 1.0.874.1"), &dialog);
     name->setAlignment(Qt::AlignCenter);
     layout->addWidget(name);
+    // The user guide of the library modules, generated from the programs' own descriptions.
+    auto* guide = new QLabel(QStringLiteral("Library programs: see docs/library.md\n"
+                                            "(installed as " KORVELCE_LIBRARY_GUIDE_INSTALLED ")"),
+                             &dialog);
+    guide->setAlignment(Qt::AlignCenter);
+    guide->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(guide);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     layout->addWidget(buttons);
