@@ -17,8 +17,8 @@ AssembleResult assembleProgram(CalcEngine& engine, std::string_view source) {
         const KeyParse parsed = parseKeyTokens(source.substr(start, end - start), true);
         if (!parsed.ok) {
             result.ok = false;
-            result.message = "line " + std::to_string(line) + ": unknown key token '" +
-                             parsed.badToken + "'";
+            result.message =
+                "line " + std::to_string(line) + ": unknown key token '" + parsed.badToken + "'";
             return result;
         }
         for (const int code : parsed.codes) {

@@ -11,7 +11,8 @@ namespace {
 
 std::string upper(std::string_view text) {
     std::string result(text);
-    for (char& c : result) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : result)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return result;
 }
 
@@ -23,7 +24,7 @@ struct Alias {
 // Names typed more easily than the printed ones, and the key's own code where two codes share
 // a printed name.
 constexpr Alias kAliases[] = {
-    {"CLR", key::kClr}, {"INV", key::kInv},   {"---", key::kSecond}, {"X^2", key::kSquare},
+    {"CLR", key::kClr},   {"INV", key::kInv}, {"---", key::kSecond}, {"X^2", key::kSquare},
     {"X2", key::kSquare}, {"ABS", key::kAbs}, {"X<>T", key::kXt},    {"P>R", key::kPolar},
 };
 
@@ -40,7 +41,8 @@ std::optional<std::vector<int>> tokenCodes(std::string_view token) {
     if (token.empty()) return std::nullopt;
     if (isNumberToken(token)) {
         std::vector<int> codes;
-        for (const char c : token) codes.push_back(c == '.' ? key::kPoint : c - '0');
+        for (const char c : token)
+            codes.push_back(c == '.' ? key::kPoint : c - '0');
         return codes;
     }
     if (token[0] == '@') {
@@ -72,7 +74,8 @@ KeyParse parseKeyTokens(std::string_view text, bool comments, int firstPosition)
             continue;
         }
         if (comments && c == '#') {
-            while (i < text.size() && text[i] != '\n') ++i;
+            while (i < text.size() && text[i] != '\n')
+                ++i;
             continue;
         }
         const std::size_t start = i;

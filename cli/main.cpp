@@ -13,6 +13,7 @@
 #include "cli/assembler.h"
 #include "cli/json_state.h"
 #include "cli/key_tokens.h"
+#include "cli/read_file.h"
 #include "cli/run_keys.h"
 #include "engine/calc_engine.h"
 #include "engine/shell_services.h"
@@ -74,6 +75,7 @@ int fileError(const std::string& message) {
     return kExitFile;
 }
 
+// A file, or standard input for "-".
 bool readAll(const std::string& path, std::string& text) {
     if (path == "-") {
         std::ostringstream out;
@@ -81,12 +83,9 @@ bool readAll(const std::string& path, std::string& text) {
         text = out.str();
         return true;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream out;
-    out << in.rdbuf();
-    if (in.bad()) return false;
-    text = out.str();
+    auto contents = korvelce::readWholeFile(path);
+    if (!contents) return false;
+    text = std::move(*contents);
     return true;
 }
 

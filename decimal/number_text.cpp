@@ -10,7 +10,8 @@ namespace {
 // 10^n for 0 <= n <= 19 as unsigned (10^19 still fits); callers stay within that range.
 constexpr std::uint64_t unsignedPower(int n) {
     std::uint64_t v = 1;
-    for (int i = 0; i < n && i < 19; ++i) v *= 10;
+    for (int i = 0; i < n && i < 19; ++i)
+        v *= 10;
     return v;
 }
 
@@ -37,8 +38,10 @@ int printPadded(std::uint64_t v, char* text) {
         reversed[n++] = static_cast<char>('0' + static_cast<int>(v % 10));
         v /= 10;
     } while (v != 0);
-    while (n < 13) reversed[n++] = '0';
-    for (int i = 0; i < n; ++i) text[i] = reversed[n - 1 - i];
+    while (n < 13)
+        reversed[n++] = '0';
+    for (int i = 0; i < n; ++i)
+        text[i] = reversed[n - 1 - i];
     text[n] = '\0';
     return n;
 }
@@ -61,7 +64,8 @@ int failText(char* buffer, int capacity) {
 // field needs 8 characters.
 int exponentField(int exponent, char* field) {
     const bool negative = exponent < 0;
-    unsigned magnitude = negative ? 0u - static_cast<unsigned>(exponent) : static_cast<unsigned>(exponent);
+    unsigned magnitude =
+        negative ? 0u - static_cast<unsigned>(exponent) : static_cast<unsigned>(exponent);
     char reversed[12];
     int n = 0;
     do {
@@ -71,7 +75,8 @@ int exponentField(int exponent, char* field) {
     if (n < 2) reversed[n++] = '0';
     int length = 0;
     field[length++] = negative ? '-' : ' ';
-    while (n > 0) field[length++] = reversed[--n];
+    while (n > 0)
+        field[length++] = reversed[--n];
     field[length] = '\0';
     return length;
 }
@@ -135,13 +140,16 @@ bool formatDigits(char* buffer, int capacity, int& position, std::int64_t magnit
 
     // Step 4.
     int p = position;
-    for (int i = 0; i < before; ++i) buffer[p++] = text[i];
+    for (int i = 0; i < before; ++i)
+        buffer[p++] = text[i];
     buffer[p++] = '.';
-    for (int i = before; i < shown; ++i) buffer[p++] = text[i];
+    for (int i = before; i < shown; ++i)
+        buffer[p++] = text[i];
 
     // Step 5: without fixed decimals, drop the zeros at the end; the point stays.
     if (fix == -1) {
-        while (buffer[p - 1] == '0') --p;
+        while (buffer[p - 1] == '0')
+            --p;
     }
 
     position = p;
@@ -191,8 +199,8 @@ int formatNumber(const DecNumber& x, char* buffer, int capacity, int fix, bool s
         rounded = rounded / unit * unit;
         const int before = decimalDigits(rounded) == 14 ? e + 2 : e + 1;
         bool carry = false;
-        if (!formatDigits(buffer, capacity, position, static_cast<std::int64_t>(rounded), shown, before,
-                          fix, carry))
+        if (!formatDigits(buffer, capacity, position, static_cast<std::int64_t>(rounded), shown,
+                          before, fix, carry))
             return failText(buffer, capacity);
         buffer[position] = '\0';
         return 0;
@@ -200,7 +208,8 @@ int formatNumber(const DecNumber& x, char* buffer, int capacity, int fix, bool s
 
     // Steps 4 and 5: fixed shape below 1; -10..-2 shift the digits right first.
     const std::int64_t shifted = m / static_cast<std::int64_t>(unsignedPower(-e - 1));
-    if (!formatBelowOne(buffer, capacity, position, shifted, fix)) return failText(buffer, capacity);
+    if (!formatBelowOne(buffer, capacity, position, shifted, fix))
+        return failText(buffer, capacity);
     buffer[position] = '\0';
     return 0;
 }

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "cli/assembler.h"
+#include "cli/read_file.h"
 #include "engine/calc_engine.h"
 #include "shell/library_module.h"
 
@@ -53,18 +54,6 @@ struct Module {
 [[noreturn]] void fail(const std::string& message) {
     std::cerr << "korvelce_modgen: " << message << "\n";
     std::exit(1);
-}
-
-bool readFile(const fs::path& path, std::string& text) {
-    std::error_code error;
-    if (!fs::is_regular_file(path, error)) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream out;
-    out << in.rdbuf();
-    if (in.bad()) return false;
-    text = out.str();
-    return true;
 }
 
 // The slot from the file name's "NN-" prefix, or 0.
@@ -104,7 +93,10 @@ ProgramSource keyIn(const fs::path& path, int maxSlots) {
              (maxSlots < 10 ? "0" : "") + std::to_string(maxSlots) +
              " and a hyphen, and end in .kvs");
     std::string text;
-    if (!readFile(path, text)) fail(path.string() + ": cannot read the file");
+    if (auto contents = korvelce::readWholeFile(path.string()))
+        text = std::move(*contents);
+    else
+        fail(path.string() + ": cannot read the file");
     program.description = leadingComment(text);
     if (program.description.empty() || program.description.front().empty())
         fail(path.string() +

@@ -22,9 +22,9 @@ constexpr int kFixOff = 9;  // numberText's fixDigits for "no fixed decimals"
 struct TableRow {
     const char* digits;  // fromDigits text
     bool positive;
-    int exponent;        // fromDigits power of ten
-    int displayFormat;   // 0 normal, 1 scientific, 2 engineering
-    int fixDigits;       // 0..8, 9 off
+    int exponent;       // fromDigits power of ten
+    int displayFormat;  // 0 normal, 1 scientific, 2 engineering
+    int fixDigits;      // 0..8, 9 off
     const char* text;
     int result;
 };
@@ -79,8 +79,9 @@ const TableRow kTable[] = {
 TEST(NumberText, EdgeCaseTable) {
     for (const TableRow& row : kTable) {
         const DecNumber x = DecNumber::fromDigits(row.digits, row.positive, row.exponent);
-        SCOPED_TRACE(std::string(row.positive ? "" : "-") + row.digits + " e" + std::to_string(row.exponent) +
-                     " format " + std::to_string(row.displayFormat) + " fix " + std::to_string(row.fixDigits));
+        SCOPED_TRACE(std::string(row.positive ? "" : "-") + row.digits + " e" +
+                     std::to_string(row.exponent) + " format " + std::to_string(row.displayFormat) +
+                     " fix " + std::to_string(row.fixDigits));
 
         char buffer[kTextCapacity];
         std::memset(buffer, 'x', sizeof buffer);
@@ -108,7 +109,8 @@ TEST(NumberText, LimitTextsNeedExactRepresentation) {
     EXPECT_EQ(numberText(kNegLargest, kFixOff, 0).text, "-9.9999999 99");
     // One unit off the limit is formatted normally: 9.99999990001e99 rounds to the same
     // digits at eight places, 1.000000000001e-99 shows as 1.-99 by formatting.
-    const NumberTextResult nearLargest = numberText(DecNumber::fromRaw(9999999900001, 99), kFixOff, 0);
+    const NumberTextResult nearLargest =
+        numberText(DecNumber::fromRaw(9999999900001, 99), kFixOff, 0);
     EXPECT_EQ(nearLargest.text, "9.9999999 99");
     EXPECT_TRUE(nearLargest.hasExponent);
     // formatNumber does not know the limits: fixed decimals apply to kLargest there.
@@ -140,8 +142,10 @@ TEST(NumberText, FixedDecimalsBelowOneAndCarries) {
     EXPECT_EQ(numberText(DecNumber::fromDigits("0.000000005", true, 0), 8, 0).text, "0.00000001");
     EXPECT_EQ(numberText(DecNumber::fromDigits("0.99999999999", true, 0), kFixOff, 0).text, "1.");
     // Ten decimals shown, the tenth nonzero: no leading zero; a shorter text keeps it.
-    EXPECT_EQ(numberText(DecNumber::fromDigits("0.1234567891", true, 0), kFixOff, 0).text, ".1234567891");
-    EXPECT_EQ(numberText(DecNumber::fromDigits("0.1234567890", true, 0), kFixOff, 0).text, "0.123456789");
+    EXPECT_EQ(numberText(DecNumber::fromDigits("0.1234567891", true, 0), kFixOff, 0).text,
+              ".1234567891");
+    EXPECT_EQ(numberText(DecNumber::fromDigits("0.1234567890", true, 0), kFixOff, 0).text,
+              "0.123456789");
 }
 
 TEST(NumberText, ScientificCarryAndWideExponents) {
@@ -180,7 +184,8 @@ TEST(FormatDigits, FailsWritingNothing) {
     EXPECT_FALSE(formatDigits(buffer, 8, position, 1234567890123, 5, 1, -1, carry));
     EXPECT_EQ(position, 2);
     EXPECT_FALSE(carry);
-    for (const char c : buffer) EXPECT_EQ(c, 'x');
+    for (const char c : buffer)
+        EXPECT_EQ(c, 'x');
     // One less digit fits.
     EXPECT_TRUE(formatDigits(buffer, 8, position, 1234567890123, 4, 1, -1, carry));
     EXPECT_EQ(position, 7);
@@ -215,7 +220,8 @@ std::string guarded(int capacity, F&& f, int* result) {
     *result = f(buffer, capacity);
     for (int i = 0; i < kGuard; ++i) {
         EXPECT_EQ(storage[static_cast<std::size_t>(i)], '#') << "written before the buffer";
-        EXPECT_EQ(storage[static_cast<std::size_t>(kGuard + capacity + i)], '#') << "written past capacity " << capacity;
+        EXPECT_EQ(storage[static_cast<std::size_t>(kGuard + capacity + i)], '#')
+            << "written past capacity " << capacity;
     }
     if (capacity <= 0) return {};
     const void* end = std::memchr(buffer, '\0', static_cast<std::size_t>(capacity));
@@ -228,16 +234,20 @@ TEST(NumberText, CapacityFailureGivesZero) {
     char buffer[kTextCapacity];
     // "3.141592654" needs 12 characters with the terminator, and formatDigits needs room for
     // shown + 1 = 11 characters plus the terminator.
-    EXPECT_EQ(formatNumber(DecNumber::fromDigits("3.141592653589", true, 0), buffer, 11, -1, false), 0);
+    EXPECT_EQ(formatNumber(DecNumber::fromDigits("3.141592653589", true, 0), buffer, 11, -1, false),
+              0);
     EXPECT_STREQ(buffer, "0");
-    EXPECT_EQ(formatNumber(DecNumber::fromDigits("3.141592653589", true, 0), buffer, 12, -1, false), 0);
+    EXPECT_EQ(formatNumber(DecNumber::fromDigits("3.141592653589", true, 0), buffer, 12, -1, false),
+              0);
     EXPECT_STREQ(buffer, "3.141592654");
     // Scientific: the digits fit but the exponent field does not.
     EXPECT_EQ(formatNumber(DecNumber::fromDigits("1.23", true, 10), buffer, 10, -1, false), 1);
     EXPECT_STREQ(buffer, "1.23 10");
-    EXPECT_EQ(formatNumber(DecNumber::fromDigits("1.23456789", true, 10), buffer, 12, -1, false), 0);
+    EXPECT_EQ(formatNumber(DecNumber::fromDigits("1.23456789", true, 10), buffer, 12, -1, false),
+              0);
     EXPECT_STREQ(buffer, "0");
-    EXPECT_EQ(formatNumber(DecNumber::fromDigits("1.23456789", true, 10), buffer, 13, -1, false), 1);
+    EXPECT_EQ(formatNumber(DecNumber::fromDigits("1.23456789", true, 10), buffer, 13, -1, false),
+              1);
     EXPECT_STREQ(buffer, "1.2345679 10");
     // The limit texts do not fit a smaller buffer either.
     EXPECT_EQ(numberText(kNegLargest, kFixOff, 0, buffer, 13), 0);
@@ -247,13 +257,32 @@ TEST(NumberText, CapacityFailureGivesZero) {
     // A carry asking for more digits before the point than shown (9.6 fix 0 is "10.") fails
     // instead of writing the terminator past the end.
     int result = -1;
-    EXPECT_EQ(guarded(3, [](char* b, int c) { return formatNumber(DecNumber::fromDigits("9.6", true, 0), b, c, 0, false); }, &result), "0");
+    EXPECT_EQ(guarded(
+                  3,
+                  [](char* b, int c) {
+                      return formatNumber(DecNumber::fromDigits("9.6", true, 0), b, c, 0, false);
+                  },
+                  &result),
+              "0");
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(guarded(4, [](char* b, int c) { return formatNumber(DecNumber::fromDigits("9.6", true, 0), b, c, 0, false); }, &result), "10.");
+    EXPECT_EQ(guarded(
+                  4,
+                  [](char* b, int c) {
+                      return formatNumber(DecNumber::fromDigits("9.6", true, 0), b, c, 0, false);
+                  },
+                  &result),
+              "10.");
     // Capacities of 1 and 0: an empty text, or nothing at all.
-    EXPECT_EQ(guarded(1, [](char* b, int c) { return numberText(kLargest, kFixOff, 0, b, c); }, &result), "");
+    EXPECT_EQ(
+        guarded(
+            1, [](char* b, int c) { return numberText(kLargest, kFixOff, 0, b, c); }, &result),
+        "");
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(guarded(0, [](char* b, int c) { return numberText(DecNumber::fromInt(5), kFixOff, 0, b, c); }, &result), "");
+    EXPECT_EQ(
+        guarded(
+            0, [](char* b, int c) { return numberText(DecNumber::fromInt(5), kFixOff, 0, b, c); },
+            &result),
+        "");
     EXPECT_EQ(result, 0);
 }
 
@@ -277,8 +306,9 @@ TEST(NumberText, EveryCapacityGivesTheFullTextOrZero) {
                 const NumberTextResult full = numberText(x, fix, format);
                 for (int capacity = 0; capacity <= kTextCapacity + 1; ++capacity) {
                     int result = -1;
-                    const std::string text =
-                        guarded(capacity, [&](char* b, int c) { return numberText(x, fix, format, b, c); }, &result);
+                    const std::string text = guarded(
+                        capacity, [&](char* b, int c) { return numberText(x, fix, format, b, c); },
+                        &result);
                     if (text == full.text) {
                         EXPECT_EQ(result == 1, full.hasExponent);
                         EXPECT_GT(capacity, static_cast<int>(full.text.size()));
@@ -309,7 +339,8 @@ ParsedText parseText(const std::string& text, bool hasExponent) {
     if (hasExponent) {
         const std::size_t point = text.find('.');
         const std::size_t field = text.find_first_of(" -", point == std::string::npos ? 0 : point);
-        if (point == std::string::npos || field == std::string::npos || field + 3 > text.size()) return p;
+        if (point == std::string::npos || field == std::string::npos || field + 3 > text.size())
+            return p;
         for (std::size_t i = field + 1; i < text.size(); ++i) {
             if (text[i] < '0' || text[i] > '9') return p;
             exponent = exponent * 10 + (text[i] - '0');
@@ -345,7 +376,8 @@ ParsedText parseText(const std::string& text, bool hasExponent) {
 
 Int128 power128(int n) {
     Int128 v = 1;
-    for (int i = 0; i < n; ++i) v *= 10;
+    for (int i = 0; i < n; ++i)
+        v *= 10;
     return v;
 }
 
@@ -353,10 +385,12 @@ Int128 power128(int n) {
 // digit, exactly, and also through strtod.
 void checkRoundTrip(const DecNumber& x, int fixDigits, int displayFormat) {
     const NumberTextResult r = numberText(x, fixDigits, displayFormat);
-    SCOPED_TRACE("mantissa " + std::to_string(x.mantissa) + " exponent " + std::to_string(x.exponent) + " fix " +
-                 std::to_string(fixDigits) + " format " + std::to_string(displayFormat) + " text '" + r.text + "'");
+    SCOPED_TRACE("mantissa " + std::to_string(x.mantissa) + " exponent " +
+                 std::to_string(x.exponent) + " fix " + std::to_string(fixDigits) + " format " +
+                 std::to_string(displayFormat) + " text '" + r.text + "'");
     ASSERT_LE(r.text.size(), 13u);
-    for (const char c : r.text) ASSERT_TRUE((c >= '0' && c <= '9') || c == '.' || c == '-' || c == ' ');
+    for (const char c : r.text)
+        ASSERT_TRUE((c >= '0' && c <= '9') || c == '.' || c == '-' || c == ' ');
 
     const ParsedText p = parseText(r.text, r.hasExponent);
     ASSERT_TRUE(p.ok);
@@ -367,8 +401,9 @@ void checkRoundTrip(const DecNumber& x, int fixDigits, int displayFormat) {
     const int e = x.exponent;
     const int fix = fixDigits >= 0 && fixDigits <= 8 ? fixDigits : -1;
     const bool scientific = e > 9 || e < -10 || displayFormat != 0;
-    EXPECT_EQ(r.hasExponent, scientific || sameRepresentation(x, kLargest) || sameRepresentation(x, kSmallest) ||
-                                 sameRepresentation(x, kNegSmallest) || sameRepresentation(x, kNegLargest));
+    EXPECT_EQ(r.hasExponent,
+              scientific || sameRepresentation(x, kLargest) || sameRepresentation(x, kSmallest) ||
+                  sameRepresentation(x, kNegSmallest) || sameRepresentation(x, kNegLargest));
     // The unit of the last shown digit, in units of the mantissa's last digit, 10^(e - 12).
     int unitPower = 0;
     if (scientific) {
@@ -389,13 +424,16 @@ void checkRoundTrip(const DecNumber& x, int fixDigits, int displayFormat) {
     std::string plain = r.text;
     if (r.hasExponent) {
         const std::size_t field = plain.find_first_of(" -", plain.find('.'));
-        plain = plain.substr(0, field) + "e" + (plain[field] == '-' ? "-" : "") + plain.substr(field + 1);
+        plain = plain.substr(0, field) + "e" + (plain[field] == '-' ? "-" : "") +
+                plain.substr(field + 1);
     }
     char* end = nullptr;
     const double parsed = std::strtod(plain.c_str(), &end);
     EXPECT_EQ(*end, '\0') << plain;
     const double unit = std::pow(10.0, unitPower + e - 12);
-    EXPECT_LE(std::fabs(parsed - x.toDouble()), 0.5 * unit * (1 + 1e-9) + std::fabs(x.toDouble()) * 1e-15) << plain;
+    EXPECT_LE(std::fabs(parsed - x.toDouble()),
+              0.5 * unit * (1 + 1e-9) + std::fabs(x.toDouble()) * 1e-15)
+        << plain;
 }
 
 TEST(NumberText, RandomRoundTripsFixOff) {
@@ -407,7 +445,8 @@ TEST(NumberText, RandomRoundTripsFixOff) {
     for (int i = 0; i < 100000; ++i) {
         std::int64_t m = mantissa(random);
         if (i % 3 == 1) m = 9999999999999 - nines(random);  // rounding carries
-        const int e = i % 3 == 0 ? wideExponent(random) : (i % 2 == 0 ? wideExponent(random) : fixedExponent(random));
+        const int e = i % 3 == 0 ? wideExponent(random)
+                                 : (i % 2 == 0 ? wideExponent(random) : fixedExponent(random));
         if (e == 99 && m > kLargest.mantissa) m = kLargest.mantissa;
         if (i % 2 == 1) m = -m;
         checkRoundTrip(DecNumber{m, static_cast<std::int16_t>(e)}, kFixOff, 0);
@@ -429,11 +468,13 @@ TEST(NumberText, RandomRoundTripsEveryFixAndFormat) {
         const int e = i % 2 == 0 ? exponent(random) : nearExponent(random);
         if (e == 99 && m > kLargest.mantissa) m = kLargest.mantissa;
         if (i % 3 == 0) m = -m;
-        checkRoundTrip(DecNumber{m, static_cast<std::int16_t>(e)}, fixDigits(random), format(random));
+        checkRoundTrip(DecNumber{m, static_cast<std::int16_t>(e)}, fixDigits(random),
+                       format(random));
         if (HasFailure()) return;
     }
     for (int fix = 0; fix <= 9; ++fix)
-        for (int f = 0; f <= 2; ++f) checkRoundTrip(DecNumber{}, fix, f);
+        for (int f = 0; f <= 2; ++f)
+            checkRoundTrip(DecNumber{}, fix, f);
 }
 
 // No-crash sweep: every combination of odd mantissas and exponents, all fix values (valid and
@@ -441,13 +482,31 @@ TEST(NumberText, RandomRoundTripsEveryFixAndFormat) {
 // that the texts stay within the capacity, are terminated and use only the display characters.
 TEST(NumberText, OddValuesNeverOverflow) {
     const std::int64_t mantissas[] = {
-        0, 1, -1, 5, 49999, 50000, 999999999999, 1000000000000, 4999999999999, 5000000000000,
-        9999999949999, 9999999950000, 9999999999999, -9999999999999, 10000000000000, 99999999999999,
-        123456789012345678, std::numeric_limits<std::int64_t>::max(), std::numeric_limits<std::int64_t>::min(),
-        std::numeric_limits<std::int64_t>::max() - 400000000000, -1000000000000,
+        0,
+        1,
+        -1,
+        5,
+        49999,
+        50000,
+        999999999999,
+        1000000000000,
+        4999999999999,
+        5000000000000,
+        9999999949999,
+        9999999950000,
+        9999999999999,
+        -9999999999999,
+        10000000000000,
+        99999999999999,
+        123456789012345678,
+        std::numeric_limits<std::int64_t>::max(),
+        std::numeric_limits<std::int64_t>::min(),
+        std::numeric_limits<std::int64_t>::max() - 400000000000,
+        -1000000000000,
     };
     const int exponents[] = {
-        -32768, -30000, -1000, -101, -100, -99, -12, -11, -10, -9, -2, -1, 0, 1, 8, 9, 10, 98, 99, 100, 999, 30000, 32767,
+        -32768, -30000, -1000, -101, -100, -99, -12, -11, -10, -9,    -2,    -1,
+        0,      1,      8,     9,    10,   98,  99,  100, 999, 30000, 32767,
     };
     const int fixes[] = {-100, -2, -1, 0, 1, 2, 5, 7, 8, 9, 10, 13, 14, 100};
     for (const std::int64_t m : mantissas) {
@@ -455,15 +514,22 @@ TEST(NumberText, OddValuesNeverOverflow) {
             const DecNumber x{m, static_cast<std::int16_t>(e)};
             for (const int fix : fixes) {
                 for (const bool scientific : {false, true}) {
-                    for (int capacity = 0; capacity <= kTextCapacity + 2; capacity += (capacity < 24 ? 1 : 5)) {
+                    for (int capacity = 0; capacity <= kTextCapacity + 2;
+                         capacity += (capacity < 24 ? 1 : 5)) {
                         int result = -1;
                         const std::string text = guarded(
-                            capacity, [&](char* b, int c) { return formatNumber(x, b, c, fix, scientific); }, &result);
+                            capacity,
+                            [&](char* b, int c) { return formatNumber(x, b, c, fix, scientific); },
+                            &result);
                         EXPECT_TRUE(result == 0 || result == 1);
                         for (const char c : text)
-                            EXPECT_TRUE((c >= '0' && c <= '9') || c == '.' || c == '-' || c == ' ') << text;
+                            EXPECT_TRUE((c >= '0' && c <= '9') || c == '.' || c == '-' || c == ' ')
+                                << text;
                         guarded(
-                            capacity, [&](char* b, int c) { return numberText(x, fix, scientific ? 2 : 0, b, c); },
+                            capacity,
+                            [&](char* b, int c) {
+                                return numberText(x, fix, scientific ? 2 : 0, b, c);
+                            },
                             &result);
                         EXPECT_TRUE(result == 0 || result == 1);
                     }
@@ -482,7 +548,12 @@ TEST(NumberText, OddValuesNeverOverflow) {
 }
 
 TEST(FormatDigits, OddArgumentsNeverOverflow) {
-    const std::int64_t magnitudes[] = {0, 1, 9999999999999, 10000000000000, -5, std::numeric_limits<std::int64_t>::max(),
+    const std::int64_t magnitudes[] = {0,
+                                       1,
+                                       9999999999999,
+                                       10000000000000,
+                                       -5,
+                                       std::numeric_limits<std::int64_t>::max(),
                                        std::numeric_limits<std::int64_t>::min()};
     for (const std::int64_t magnitude : magnitudes)
         for (int shown = -2; shown <= 16; ++shown)
@@ -491,22 +562,25 @@ TEST(FormatDigits, OddArgumentsNeverOverflow) {
                     for (int capacity = 0; capacity <= 20; ++capacity)
                         for (const int start : {0, 1, 3}) {
                             int result = -1;
-                            guarded(capacity,
-                                    [&](char* b, int c) {
-                                        if (c > 0) b[0] = '\0';
-                                        int position = start;
-                                        bool carry = false;
-                                        const bool ok = formatDigits(b, c, position, magnitude, shown, before, fix, carry);
-                                        if (ok) {
-                                            EXPECT_LT(position, c);
-                                            b[position] = '\0';
-                                            if (start > 0) std::memset(b, '.', static_cast<std::size_t>(start));
-                                        } else {
-                                            EXPECT_EQ(position, start);
-                                        }
-                                        return ok ? 1 : 0;
-                                    },
-                                    &result);
+                            guarded(
+                                capacity,
+                                [&](char* b, int c) {
+                                    if (c > 0) b[0] = '\0';
+                                    int position = start;
+                                    bool carry = false;
+                                    const bool ok = formatDigits(b, c, position, magnitude, shown,
+                                                                 before, fix, carry);
+                                    if (ok) {
+                                        EXPECT_LT(position, c);
+                                        b[position] = '\0';
+                                        if (start > 0)
+                                            std::memset(b, '.', static_cast<std::size_t>(start));
+                                    } else {
+                                        EXPECT_EQ(position, start);
+                                    }
+                                    return ok ? 1 : 0;
+                                },
+                                &result);
                         }
 }
 

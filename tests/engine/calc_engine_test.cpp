@@ -23,22 +23,27 @@ TEST(Creation, FreshEngineIsReset) {
     EXPECT_EQ(engine.condition, 1);
     EXPECT_EQ(engine.calledFromKeyboard[0], 1);
     EXPECT_EQ(engine.calledFromKeyboard[1], 0);
-    for (const auto& r : engine.registers) EXPECT_TRUE(r.isZero());
+    for (const auto& r : engine.registers)
+        EXPECT_TRUE(r.isZero());
     EXPECT_TRUE(engine.tRegister.isZero());
-    for (const int f : engine.userFlags) EXPECT_EQ(f, 0);
+    for (const int f : engine.userFlags)
+        EXPECT_EQ(f, 0);
     for (const auto& bank : engine.programMemory)
-        for (const auto step : bank) ASSERT_EQ(step, 0);
-    for (const auto c : engine.alphaLine) EXPECT_EQ(c, u' ');
+        for (const auto step : bank)
+            ASSERT_EQ(step, 0);
+    for (const auto c : engine.alphaLine)
+        EXPECT_EQ(c, u' ');
     EXPECT_TRUE(engine.printerPath.empty());
 }
 
 TEST(KeyCodes, MnemonicsOfSampleCodes) {
     const std::pair<int, const char*> table[] = {
-        {0, "0"},    {10, "E'"},   {11, "A"},     {19, "D'"},   {20, "CLR"}, {25, "CLR"},
-        {22, "INV"}, {27, "INV"},  {32, "X<->T"}, {33, "X²"},   {50, "|X|"}, {62, "PGM*"},
-        {65, "*"},   {75, "-"},    {84, "Op*"},   {92, "RTN"},  {93, "."},   {99, "PRT"},
+        {0, "0"},    {10, "E'"},  {11, "A"},     {19, "D'"},  {20, "CLR"}, {25, "CLR"},
+        {22, "INV"}, {27, "INV"}, {32, "X<->T"}, {33, "X²"},  {50, "|X|"}, {62, "PGM*"},
+        {65, "*"},   {75, "-"},   {84, "Op*"},   {92, "RTN"}, {93, "."},   {99, "PRT"},
     };
-    for (const auto& [code, name] : table) EXPECT_EQ(mnemonic(code), name) << code;
+    for (const auto& [code, name] : table)
+        EXPECT_EQ(mnemonic(code), name) << code;
     EXPECT_EQ(mnemonic(100), "");
     EXPECT_EQ(mnemonic(-1), "");
 }
@@ -50,8 +55,10 @@ TEST(KeyCodes, MergeTableBothWays) {
         EXPECT_EQ(mergedCode(k), merged);
         EXPECT_EQ(unmergedCode(merged), k);
     }
-    for (const int code : {0, 40, 71, 86, 99, 255}) EXPECT_EQ(mergedCode(code), kNoMerge);
-    for (const int code : {42, 40, 92}) EXPECT_EQ(unmergedCode(code), kNoMerge);
+    for (const int code : {0, 40, 71, 86, 99, 255})
+        EXPECT_EQ(mergedCode(code), kNoMerge);
+    for (const int code : {42, 40, 92})
+        EXPECT_EQ(unmergedCode(code), kNoMerge);
 }
 
 TEST(Clearing, CeClearsTheErrorAndTheTypedNumberOnly) {

@@ -25,26 +25,27 @@ TEST_P(EntryDisplay, ShowsWhatWasTyped) {
 
 INSTANTIATE_TEST_SUITE_P(
     Typing, EntryDisplay,
-    ::testing::Values(
-        EntryCase{"", "0"}, EntryCase{"0 0 0", "0"}, EntryCase{"0 0 0 5", "5"},
-        EntryCase{".", "0."}, EntryCase{". 1", "0.1"}, EntryCase{". 1 .", "0.1"},
-        EntryCase{"1 2 3 4 5 6 7 8 9 0 1", "1234567890"},
-        EntryCase{"1 2 3 4 5 6 7 8 9 0 .", "1234567890."},
-        EntryCase{". 1 2 3 4 5 6 7 8 9 1", "0.123456789"},
-        EntryCase{"1 2 . 5 EE 3 +/-", "12.5-03"}, EntryCase{"7 EE", "7 00"},
-        EntryCase{"5 EE 1 2 3", "5 23"}, EntryCase{"5 EE 1 2 3 +/-", "5-23"},
-        EntryCase{"5 EE 1 2 3 +/- INV EE 4", "54-23"}, EntryCase{"3 EE INV EE", "3"},
-        EntryCase{"3 EE +/-", "3-00"}, EntryCase{"+/-", "-0"}, EntryCase{"4 +/- +/-", "4"},
-        // With an exponent the mantissa takes eight digits.
-        EntryCase{"1 2 3 4 5 6 7 8 EE 9 INV EE 9", "12345678 09"},
-        EntryCase{"1 2 3 4 5 6 7 8 EE INV EE 9", "123456789"},
-        // Nine digits typed: EE leaves the buffer alone.
-        EntryCase{"1 2 3 4 5 6 7 8 9 EE", "123456789"},
-        EntryCase{"1 2 3 4 5 6 7 8 . EE 1", "12345678. 01"},
-        // CE clears the number being typed, CLR everything.
-        EntryCase{"1 2 CE", "0"}, EntryCase{"1 2 CE 3", "3"}, EntryCase{"1 2 CLR", "0"},
-        // DEG and friends do not end entry.
-        EntryCase{"5 DEG 1", "51"}, EntryCase{"5 INV 1", "51"}));
+    ::testing::Values(EntryCase{"", "0"}, EntryCase{"0 0 0", "0"}, EntryCase{"0 0 0 5", "5"},
+                      EntryCase{".", "0."}, EntryCase{". 1", "0.1"}, EntryCase{". 1 .", "0.1"},
+                      EntryCase{"1 2 3 4 5 6 7 8 9 0 1", "1234567890"},
+                      EntryCase{"1 2 3 4 5 6 7 8 9 0 .", "1234567890."},
+                      EntryCase{". 1 2 3 4 5 6 7 8 9 1", "0.123456789"},
+                      EntryCase{"1 2 . 5 EE 3 +/-", "12.5-03"}, EntryCase{"7 EE", "7 00"},
+                      EntryCase{"5 EE 1 2 3", "5 23"}, EntryCase{"5 EE 1 2 3 +/-", "5-23"},
+                      EntryCase{"5 EE 1 2 3 +/- INV EE 4", "54-23"}, EntryCase{"3 EE INV EE", "3"},
+                      EntryCase{"3 EE +/-", "3-00"}, EntryCase{"+/-", "-0"},
+                      EntryCase{"4 +/- +/-", "4"},
+                      // With an exponent the mantissa takes eight digits.
+                      EntryCase{"1 2 3 4 5 6 7 8 EE 9 INV EE 9", "12345678 09"},
+                      EntryCase{"1 2 3 4 5 6 7 8 EE INV EE 9", "123456789"},
+                      // Nine digits typed: EE leaves the buffer alone.
+                      EntryCase{"1 2 3 4 5 6 7 8 9 EE", "123456789"},
+                      EntryCase{"1 2 3 4 5 6 7 8 . EE 1", "12345678. 01"},
+                      // CE clears the number being typed, CLR everything.
+                      EntryCase{"1 2 CE", "0"}, EntryCase{"1 2 CE 3", "3"},
+                      EntryCase{"1 2 CLR", "0"},
+                      // DEG and friends do not end entry.
+                      EntryCase{"5 DEG 1", "51"}, EntryCase{"5 INV 1", "51"}));
 
 struct ValueCase {
     const char* keys;
@@ -63,8 +64,7 @@ TEST_P(EntryValue, EndsAsTheTypedNumber) {
 INSTANTIATE_TEST_SUITE_P(
     Values, EntryValue,
     ::testing::Values(ValueCase{"1 2 . 5 EE 3 +/-", "1250000000000E-2"},
-                      ValueCase{"0 . 0 5", "5000000000000E-2"},
-                      ValueCase{"+/-", "0E0"},
+                      ValueCase{"0 . 0 5", "5000000000000E-2"}, ValueCase{"+/-", "0E0"},
                       ValueCase{"9 9 9 9 9 9 9 9 9 9", "9999999999000E9"},
                       ValueCase{"5 EE 9 9", "5000000000000E99"},
                       ValueCase{"5 EE 1 2 3 +/- INV EE 4", "5400000000000E-22"}));

@@ -25,15 +25,16 @@ TEST(LibraryLabels, EveryLabelIsFoundWhereItIsDefined) {
                 if (steps[static_cast<std::size_t>(s)] == key::kLbl && roles.size() == 2) {
                     const int label = steps[static_cast<std::size_t>(s + 1)];
                     EXPECT_EQ(engine.findLabel(label), s)
-                        << "module " << module << " program " << bank << ": LBL "
-                        << mnemonic(label) << " at " << s;
+                        << "module " << module << " program " << bank << ": LBL " << mnemonic(label)
+                        << " at " << s;
                     ++labels;
                 }
                 s += static_cast<int>(roles.size());
             }
             if (labels > 0) continue;
             // An empty slot: nothing at all.
-            for (const auto step : steps) ASSERT_EQ(step, 0) << module << " " << bank;
+            for (const auto step : steps)
+                ASSERT_EQ(step, 0) << module << " " << bank;
         }
     }
 }

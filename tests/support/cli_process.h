@@ -6,9 +6,9 @@
 namespace korvelce::test {
 
 struct CliRun {
-    int status = -1;   // the exit code; -1 when the process did not end normally
-    std::string out;   // standard output
-    std::string err;   // standard error
+    int status = -1;  // the exit code; -1 when the process did not end normally
+    std::string out;  // standard output
+    std::string err;  // standard error
     [[nodiscard]] std::string all() const { return out + err; }
 };
 

@@ -13,7 +13,8 @@ std::vector<int> keyCodes(std::string_view tokens) {
 }
 
 void press(CalcEngine& engine, std::string_view tokens) {
-    for (const int code : keyCodes(tokens)) engine.pressKey(code);
+    for (const int code : keyCodes(tokens))
+        engine.pressKey(code);
 }
 
 std::unique_ptr<CalcEngine> engineAfter(std::string_view tokens) {
@@ -28,6 +29,8 @@ std::string shown(const CalcEngine& engine) {
     return text;
 }
 
-std::string displayAfter(std::string_view tokens) { return engineAfter(tokens)->displayText(); }
+std::string displayAfter(std::string_view tokens) {
+    return engineAfter(tokens)->displayText();
+}
 
 }  // namespace korvelce::test
