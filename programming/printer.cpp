@@ -181,7 +181,7 @@ void CalcEngine::listLabels() {
     for (int s = programCounter < 0 ? 0 : programCounter; s < kSteps;) {
         const int code = bank[static_cast<std::size_t>(s)];
         if (code == key::kLbl && s < kSteps - 1) {
-            const int label = bank[static_cast<std::size_t>(s + 1)];
+            const int label = bank[static_cast<std::size_t>(s) + 1];
             char line[64];
             std::snprintf(line, sizeof line, "%03d %02d %s\r\n", s + 1, label,
                           std::string(mnemonic(label)).c_str());

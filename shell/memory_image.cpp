@@ -101,7 +101,7 @@ SaveResult writeFileReplacing(const std::string& path, const std::vector<std::ui
         const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
         if (n < 0) {
             if (errno == EINTR) continue;
-            const SaveResult result = failure(path);
+            SaveResult result = failure(path);
             ::close(fd);
             ::unlink(temp.c_str());
             return result;
@@ -112,18 +112,18 @@ SaveResult writeFileReplacing(const std::string& path, const std::vector<std::ui
     const mode_t mask = ::umask(0);
     ::umask(mask);
     if (::fsync(fd) != 0 || ::fchmod(fd, 0666 & ~mask) != 0) {
-        const SaveResult result = failure(path);
+        SaveResult result = failure(path);
         ::close(fd);
         ::unlink(temp.c_str());
         return result;
     }
     if (::close(fd) != 0) {
-        const SaveResult result = failure(path);
+        SaveResult result = failure(path);
         ::unlink(temp.c_str());
         return result;
     }
     if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        const SaveResult result = failure(path);
+        SaveResult result = failure(path);
         ::unlink(temp.c_str());
         return result;
     }
