@@ -39,6 +39,13 @@ KeyCode mergedCode(int keyCode);
 // The key of a merged indirect code (72 -> 42), or 255 when the code is not a merged form.
 KeyCode unmergedCode(int mergedCode);
 
+// PGM, STO, RCL, SUM, EXC, PRD and OP: keys followed by a two-digit register, program or
+// operation number (IND may come first).
+inline bool takesTwoDigitOperand(int code) {
+    return code == key::kPgm || code == key::kSto || code == key::kRcl || code == key::kSum ||
+           code == key::kExc || code == key::kPrd || code == key::kOp;
+}
+
 inline bool isDigitKey(int code) {
     return code >= 0 && code <= 9;
 }

@@ -98,20 +98,13 @@ void CalcEngine::programKey(int code, bool inv) {
         }
         return;
     }
+    if (takesTwoDigitOperand(code)) {
+        // A running program carries IND in the merged codes, except for PGM.
+        finishEntry();
+        awaitOperand(code, 2, mode == kCalculate || code == key::kPgm);
+        return;
+    }
     switch (code) {
-        case key::kSto:
-        case key::kRcl:
-        case key::kSum:
-        case key::kExc:
-        case key::kPrd:
-        case key::kOp:
-            finishEntry();
-            awaitOperand(code, 2, mode == kCalculate);
-            break;
-        case key::kPgm:
-            finishEntry();
-            awaitOperand(code, 2, true);
-            break;
         case key::kGtoInd:
             finishEntry();
             condition = 1;

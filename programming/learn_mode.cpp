@@ -62,16 +62,11 @@ void CalcEngine::learnModeKey(int code) {
     // INV FIX clears the fixed decimals and takes no digit, as it does when it runs.
     const bool afterInv = lastStepWasInv != 0;
     if (!storeStep(code, StepKind::kInstruction)) return;
+    if (takesTwoDigitOperand(code)) {
+        awaitOperand(code, 2, true);
+        return;
+    }
     switch (code) {
-        case key::kPgm:
-        case key::kSto:
-        case key::kRcl:
-        case key::kSum:
-        case key::kExc:
-        case key::kPrd:
-        case key::kOp:
-            awaitOperand(code, 2, true);
-            break;
         case key::kGto:
         case key::kEq:
         case key::kSbr:

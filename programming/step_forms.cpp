@@ -6,28 +6,8 @@ namespace {
 
 // Keys followed by one operand step (a register, program or operation number, or a flag).
 bool takesNumber(int code) {
-    switch (code) {
-        case key::kPgm:
-        case key::kSto:
-        case key::kRcl:
-        case key::kSum:
-        case key::kExc:
-        case key::kPrd:
-        case key::kOp:
-        case key::kPgmInd:
-        case key::kExcInd:
-        case key::kPrdInd:
-        case key::kStoInd:
-        case key::kRclInd:
-        case key::kSumInd:
-        case key::kGtoInd:
-        case key::kOpInd:
-        case key::kHir:
-        case key::kStf:
-            return true;
-        default:
-            return false;
-    }
+    return takesTwoDigitOperand(code) || unmergedCode(code) != kNoMerge || code == key::kHir ||
+           code == key::kStf;
 }
 
 // Keys followed by a branch target: an absolute address, IND and a register, or a label.
