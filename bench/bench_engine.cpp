@@ -6,8 +6,8 @@
 #include <random>
 #include <vector>
 
-#include "cli/assembler.h"
-#include "cli/key_tokens.h"
+#include "files/program_source.h"
+#include "files/key_tokens.h"
 #include "decimal/dec_number.h"
 #include "engine/calc_engine.h"
 

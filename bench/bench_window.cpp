@@ -6,7 +6,7 @@
 #include <QElapsedTimer>
 #include <QMouseEvent>
 
-#include "cli/assembler.h"
+#include "files/program_source.h"
 #include "engine/calc_engine.h"
 #include "shell/main_window.h"
 

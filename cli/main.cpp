@@ -10,18 +10,18 @@
 #include <string>
 #include <vector>
 
-#include "cli/assembler.h"
+#include "files/program_source.h"
 #include "cli/json_state.h"
-#include "cli/key_tokens.h"
-#include "cli/read_file.h"
+#include "files/key_tokens.h"
+#include "files/read_input.h"
 #include "cli/run_keys.h"
 #include "engine/calc_engine.h"
 #include "engine/shell_services.h"
 #include "programming/text_encoding.h"
-#include "shell/library_module.h"
-#include "shell/listing.h"
-#include "shell/memory_image.h"
-#include "shell/module_resources.h"
+#include "files/library_module.h"
+#include "files/listing.h"
+#include "files/memory_image.h"
+#include "files/module_resources.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include "cli/run_keys.h"
 #include "decimal/number_text.h"
 #include "engine/calc_engine.h"
-#include "shell/library_module.h"
-#include "shell/listing.h"
-#include "shell/memory_image.h"
+#include "files/library_module.h"
+#include "files/listing.h"
+#include "files/memory_image.h"
 
 namespace {
 

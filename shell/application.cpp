@@ -14,10 +14,10 @@
 
 #include "engine/calc_engine.h"
 #include "shell/file_association.h"
-#include "shell/library_module.h"
+#include "files/library_module.h"
 #include "shell/main_window.h"
-#include "shell/memory_image.h"
-#include "shell/module_resources.h"
+#include "files/memory_image.h"
+#include "files/module_resources.h"
 #include "shell/settings.h"
 #include "shell/shell_services_qt.h"
 #include "shell/single_instance.h"

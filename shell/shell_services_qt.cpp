@@ -4,8 +4,8 @@
 #include <QFileDialog>
 
 #include "engine/calc_engine.h"
-#include "shell/listing.h"
-#include "shell/memory_image.h"
+#include "files/listing.h"
+#include "files/memory_image.h"
 #include "shell/settings.h"
 #include "shell/system_error.h"
 

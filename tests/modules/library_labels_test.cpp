@@ -4,8 +4,8 @@
 
 #include "engine/calc_engine.h"
 #include "programming/step_forms.h"
-#include "shell/library_module.h"
-#include "shell/module_resources.h"
+#include "files/library_module.h"
+#include "files/module_resources.h"
 
 namespace korvelce {
 namespace {

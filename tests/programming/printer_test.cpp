@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/assembler.h"
+#include "files/program_source.h"
 #include "cli/run_keys.h"
 #include "engine/calc_engine.h"
 #include "support/cli_process.h"

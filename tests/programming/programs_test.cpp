@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "cli/assembler.h"
+#include "files/program_source.h"
 #include "cli/json_state.h"
 #include "cli/run_keys.h"
 #include "engine/calc_engine.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "cli/assembler.h"
+#include "files/program_source.h"
 #include "cli/json_state.h"
 #include "cli/run_keys.h"
 #include "engine/calc_engine.h"

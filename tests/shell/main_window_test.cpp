@@ -11,11 +11,11 @@
 #include <QTimer>
 #include <memory>
 
-#include "cli/assembler.h"
+#include "files/program_source.h"
 #include "engine/calc_engine.h"
 #include "shell/application.h"
 #include "shell/main_window.h"
-#include "shell/memory_image.h"
+#include "files/memory_image.h"
 #include "shell/single_instance.h"
 #include "shell/system_error.h"
 #include "support/key_sequence.h"

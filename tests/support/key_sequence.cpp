@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/key_tokens.h"
+#include "files/key_tokens.h"
 
 namespace korvelce::test {
 

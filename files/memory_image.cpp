@@ -1,4 +1,4 @@
-#include "shell/memory_image.h"
+#include "files/memory_image.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

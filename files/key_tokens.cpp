@@ -1,4 +1,4 @@
-#include "cli/key_tokens.h"
+#include "files/key_tokens.h"
 
 #include <cctype>
 #include <string>

@@ -15,7 +15,7 @@
 
 #include "cli/run_keys.h"
 #include "engine/calc_engine.h"
-#include "shell/memory_image.h"
+#include "files/memory_image.h"
 #include "support/key_sequence.h"
 
 namespace korvelce {

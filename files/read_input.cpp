@@ -1,4 +1,4 @@
-#include "cli/read_file.h"
+#include "files/read_input.h"
 
 #include <filesystem>
 #include <fstream>

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "cli/assembler.h"
+#include "files/program_source.h"
 #include "cli/run_keys.h"
 #include "engine/calc_engine.h"
-#include "shell/library_module.h"
-#include "shell/module_resources.h"
+#include "files/library_module.h"
+#include "files/module_resources.h"
 #include "support/cli_process.h"
 #include "support/key_sequence.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/calc_engine.h"
-#include "shell/memory_image.h"
+#include "files/memory_image.h"
 
 namespace korvelce {
 

@@ -1,5 +1,5 @@
-// The key-token language of the headless front end and the tests: mnemonics, ASCII aliases,
-// numbers pressed digit by digit, and raw codes written @NN.
+// The key-token language of the front ends, the tests and program source text: mnemonics,
+// ASCII aliases, numbers pressed digit by digit, and raw codes written @NN.
 #pragma once
 
 #include <optional>

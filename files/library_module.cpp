@@ -1,4 +1,4 @@
-#include "shell/library_module.h"
+#include "files/library_module.h"
 
 #include <algorithm>
 

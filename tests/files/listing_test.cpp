@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "engine/calc_engine.h"
-#include "shell/listing.h"
-#include "shell/memory_image.h"
+#include "files/listing.h"
+#include "files/memory_image.h"
 #include "support/cli_process.h"
 #include "support/key_sequence.h"
 

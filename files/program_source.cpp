@@ -1,6 +1,6 @@
-#include "cli/assembler.h"
+#include "files/program_source.h"
 
-#include "cli/key_tokens.h"
+#include "files/key_tokens.h"
 #include "engine/calc_engine.h"
 
 namespace korvelce {

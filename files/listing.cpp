@@ -1,4 +1,4 @@
-#include "shell/listing.h"
+#include "files/listing.h"
 
 #include <cstdio>
 
