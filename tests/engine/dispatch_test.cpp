@@ -2,6 +2,8 @@
 // error state and, where it matters, the T register they leave.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <random>
 #include <string>
 
@@ -18,6 +20,11 @@ struct KeyCase {
     int error;
     const char* t = nullptr;  // the T register, exactly, when given
 };
+
+// Names the case by its keys in test output.
+void PrintTo(const KeyCase& c, std::ostream* out) {
+    *out << '"' << c.keys << '"';
+}
 
 class Keys : public ::testing::TestWithParam<KeyCase> {};
 

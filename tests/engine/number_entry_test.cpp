@@ -2,6 +2,8 @@
 // the value the typed text becomes.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "cli/json_state.h"
 #include "engine/calc_engine.h"
 #include "support/key_sequence.h"
@@ -16,6 +18,11 @@ struct EntryCase {
     const char* keys;
     const char* display;
 };
+
+// Names the case by its keys in test output.
+void PrintTo(const EntryCase& c, std::ostream* out) {
+    *out << '"' << c.keys << '"';
+}
 
 class EntryDisplay : public ::testing::TestWithParam<EntryCase> {};
 
@@ -52,6 +59,10 @@ struct ValueCase {
     const char* exact;  // the display value after entry ends, as mantissa E exponent
 };
 
+void PrintTo(const ValueCase& c, std::ostream* out) {
+    *out << '"' << c.keys << '"';
+}
+
 class EntryValue : public ::testing::TestWithParam<ValueCase> {};
 
 // = ends entry and, with nothing pending, leaves the typed value as the display value.
@@ -75,6 +86,10 @@ struct ReloadCase {
     const char* display;
     const char* exactAfterEquals;
 };
+
+void PrintTo(const ReloadCase& c, std::ostream* out) {
+    *out << '"' << c.keys << '"';
+}
 
 class ExponentOnResult : public ::testing::TestWithParam<ReloadCase> {};
 

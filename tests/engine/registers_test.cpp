@@ -2,6 +2,8 @@
 // through the token helper; operand keys call the engine as the operand collector would.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <array>
 #include <cstddef>
 #include <string>
@@ -38,6 +40,10 @@ struct StatCase {
     const char* t;  // exact T register
     bool error;
 };
+
+void PrintTo(const StatCase& c, std::ostream* out) {
+    *out << '"' << c.keys << '"';
+}
 
 class StatisticsKeys : public ::testing::TestWithParam<StatCase> {};
 
@@ -100,6 +106,10 @@ struct RestoreCase {
     const char* x;       // keys that leave x in the display
     const char* y;       // keys that leave y in the display (moved to T)
 };
+
+void PrintTo(const RestoreCase& c, std::ostream* out) {
+    *out << '"' << c.before << "\" y=\"" << c.y << "\" x=\"" << c.x << '"';
+}
 
 class StatisticsRestore : public ::testing::TestWithParam<RestoreCase> {};
 
@@ -165,6 +175,10 @@ struct RegisterCase {
     const char* x;    // exact display value at the end
     bool error;
 };
+
+void PrintTo(const RegisterCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class RegisterOps : public ::testing::TestWithParam<RegisterCase> {};
 
@@ -348,6 +362,10 @@ struct BadNumberCase {
     bool inv;
 };
 
+void PrintTo(const BadNumberCase& c, std::ostream* out) {
+    *out << "op " << c.op << " n " << c.n << (c.inv ? " INV" : "");
+}
+
 class RegisterNumberOutOfRange : public ::testing::TestWithParam<BadNumberCase> {};
 
 TEST_P(RegisterNumberOutOfRange, RaisesErrorAndChangesNothing) {
@@ -385,6 +403,10 @@ struct HirCase {
     const char* x;      // exact display value at the end
     bool error;
 };
+
+void PrintTo(const HirCase& c, std::ostream* out) {
+    *out << '"' << c.keys << " HIR " << c.operand << ' ' << c.after << '"';
+}
 
 class HirOperation : public ::testing::TestWithParam<HirCase> {};
 
