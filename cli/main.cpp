@@ -1,27 +1,26 @@
 // korvelce-cli: the calculator without a window. Presses keys on a fresh engine and prints the
 // display (or the whole state as JSON); keys program source text into a program file; lists the
 // program of a program file.
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "files/program_source.h"
 #include "cli/json_state.h"
-#include "files/key_tokens.h"
-#include "files/read_input.h"
 #include "cli/run_keys.h"
 #include "engine/calc_engine.h"
 #include "engine/shell_services.h"
-#include "programming/text_encoding.h"
+#include "files/key_tokens.h"
 #include "files/library_module.h"
 #include "files/listing.h"
 #include "files/memory_image.h"
 #include "files/module_resources.h"
+#include "files/program_source.h"
+#include "files/read_input.h"
+#include "programming/text_encoding.h"
 
 namespace {
 
@@ -75,28 +74,42 @@ int fileError(const std::string& message) {
     return kExitFile;
 }
 
-// A file, or standard input for "-".
-bool readAll(const std::string& path, std::string& text) {
-    if (path == "-") {
-        std::ostringstream out;
-        out << std::cin.rdbuf();
-        text = out.str();
-        return true;
+// A whole text input (a file, a pipe, or standard input for "-"); what went wrong in why.
+bool readAll(const std::string& path, std::string& text, std::string& why) {
+    korvelce::InputRead read = korvelce::readWholeInput(path);
+    if (!read.bytes) {
+        why = read.message;
+        return false;
     }
-    auto contents = korvelce::readWholeFile(path);
-    if (!contents) return false;
-    text = std::move(*contents);
+    if (read.truncated) {
+        why = "it is larger than " + std::to_string(korvelce::kMaxTextInput >> 20) + " MiB";
+        return false;
+    }
+    text = std::move(*read.bytes);
     return true;
 }
 
-bool isRegularFile(const std::string& path) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    char c = 0;
-    in.read(&c, 1);
-    return !in.bad();
+// A token as the user can read it in a message: control bytes and NUL written as \xNN.
+std::string printable(const std::string& token) {
+    static const char* const kHex = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : token) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+        } else if (c == '\\') {
+            out += "\\\\";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+int loadError(const std::string& path, const std::string& why) {
+    return fileError("cannot read memory image '" + printable(path) + "': " + why);
 }
 
 int assemble(int argc, char** argv) {
@@ -115,12 +128,14 @@ int assemble(int argc, char** argv) {
     }
     if (source.empty() || output.empty()) return usageError("asm needs SOURCE and -o FILE.kv");
     std::string text;
-    if (!readAll(source, text)) return fileError("cannot read source file '" + source + "'");
+    std::string why;
+    if (!readAll(source, text, why))
+        return fileError("cannot read source file '" + source + "': " + why);
     CalcEngine engine;
     const korvelce::AssembleResult result = korvelce::assembleProgram(engine, text);
     if (!result.ok) return usageError(source + ": " + result.message);
     const korvelce::SaveResult saved = korvelce::saveMemoryImage(engine, output);
-    if (!saved.ok) return fileError("cannot write '" + output + "': " + saved.message);
+    if (!saved.ok) return fileError("cannot write " + saved.message);
     return kExitOk;
 }
 
@@ -129,8 +144,8 @@ int list(int argc, char** argv) {
     if (argc != 3) return usageError("list takes one memory image");
     const std::string path = argv[2];
     CalcEngine engine;
-    if (!isRegularFile(path) || !korvelce::loadMemoryImage(engine, path))
-        return fileError("cannot read memory image '" + path + "'");
+    std::string why;
+    if (!korvelce::loadMemoryImage(engine, path, &why)) return loadError(path, why);
     std::cout << korvelce::listingText(engine.programMemory[0]);
     return kExitOk;
 }
@@ -188,7 +203,11 @@ int main(int argc, char** argv) {
         } else if (arg == "--max-steps") {
             if (!value(text)) return usageError("--max-steps needs a number");
             char* end = nullptr;
+            errno = 0;
             const long long parsed = std::strtoll(text.c_str(), &end, 10);
+            if (errno == ERANGE)
+                return usageError("--max-steps " + text + " is out of range (at most " +
+                                  std::to_string(INT64_MAX) + ")");
             if (end == text.c_str() || *end != '\0' || parsed < 0)
                 return usageError("--max-steps needs a non-negative whole number, not '" + text +
                                   "'");
@@ -202,19 +221,22 @@ int main(int argc, char** argv) {
     int position = 1;
     if (!keysFile.empty()) {
         std::string text;
-        if (!readAll(keysFile, text)) return fileError("cannot read key file '" + keysFile + "'");
+        std::string why;
+        if (!readAll(keysFile, text, why))
+            return fileError("cannot read key file '" + keysFile + "': " + why);
         const auto parsed = korvelce::parseKeyTokens(text, true, position);
         if (!parsed.ok)
-            return usageError("unknown key token '" + parsed.badToken + "' at position " +
-                              std::to_string(parsed.badPosition) + " (in " + keysFile + ")");
+            return usageError("unknown key token '" + printable(parsed.badToken) +
+                              "' at position " + std::to_string(parsed.badPosition) + " (in " +
+                              keysFile + ")");
         codes = parsed.codes;
         position += parsed.tokens;
     }
     for (const auto& arg : keyArgs) {
         const auto parsed = korvelce::parseKeyTokens(arg, false, position);
         if (!parsed.ok)
-            return usageError("unknown key token '" + parsed.badToken + "' at position " +
-                              std::to_string(parsed.badPosition));
+            return usageError("unknown key token '" + printable(parsed.badToken) +
+                              "' at position " + std::to_string(parsed.badPosition));
         codes.insert(codes.end(), parsed.codes.begin(), parsed.codes.end());
         position += parsed.tokens;
     }
@@ -234,8 +256,8 @@ int main(int argc, char** argv) {
         engine.printerPath = printerPath;
     }
     if (!loadPath.empty()) {
-        if (!isRegularFile(loadPath) || !korvelce::loadMemoryImage(engine, loadPath))
-            return fileError("cannot read memory image '" + loadPath + "'");
+        std::string why;
+        if (!korvelce::loadMemoryImage(engine, loadPath, &why)) return loadError(loadPath, why);
     }
     if (module != 0) {
         const auto bytes = korvelce::moduleResource(module);
@@ -255,7 +277,7 @@ int main(int argc, char** argv) {
     }
     if (!savePath.empty()) {
         const korvelce::SaveResult saved = korvelce::saveMemoryImage(engine, savePath);
-        if (!saved.ok) return fileError("cannot write '" + savePath + "': " + saved.message);
+        if (!saved.ok) return fileError("cannot write " + saved.message);
     }
     if (json)
         std::cout << korvelce::jsonState(engine) << "\n";

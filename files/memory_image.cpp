@@ -8,10 +8,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <filesystem>
 #include <iterator>
 
 #include "engine/calc_engine.h"
+#include "files/read_input.h"
 
 namespace korvelce {
 
@@ -79,51 +80,107 @@ void applyMemoryImage(CalcEngine& engine, const std::vector<std::uint8_t>& bytes
     engine.programCounter = 0;
 }
 
-bool loadMemoryImage(CalcEngine& engine, const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    // Only the first 2600 bytes can matter, whatever the file's size.
-    std::vector<std::uint8_t> bytes(kImageSize + 1);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (in.bad()) return false;
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    // A directory opens but reads nothing; an empty file changes nothing either.
+bool loadMemoryImage(CalcEngine& engine, const std::string& path, std::string* why) {
+    // Only the first 2600 bytes can matter, whatever the input's size; a pipe or standard
+    // input ("-") is read exactly as a file with the same bytes.
+    InputRead read = readWholeInput(path, kImageSize);
+    if (!read.bytes) {
+        if (why != nullptr) *why = read.message;
+        return false;
+    }
+    const std::vector<std::uint8_t> bytes(read.bytes->begin(), read.bytes->end());
+    // An empty file changes nothing.
     applyMemoryImage(engine, bytes);
     return true;
 }
 
+namespace {
+
+// The file a save must change: path itself, or the end of its chain of symbolic links, so
+// that a link keeps pointing at the saved data. A link that leads nowhere names the file to
+// create.
+std::string resolvedTarget(const std::string& path) {
+    std::filesystem::path current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(current, error)) return current.string();
+        const std::filesystem::path next = std::filesystem::read_symlink(current, error);
+        if (error) return current.string();
+        current = next.is_absolute() ? next : current.parent_path() / next;
+    }
+    return current.string();
+}
+
+// The temporary file beside target: hidden, and named so that its origin is clear.
+std::string temporaryName(const std::string& target) {
+    const std::filesystem::path path = target;
+    const std::filesystem::path folder = path.parent_path();
+    const std::string name = "." + path.filename().string() + ".korvelce-XXXXXX";
+    return folder.empty() ? name : (folder / name).string();
+}
+
+SaveResult refused(const std::string& path, const std::string& reason) {
+    return SaveResult{false, path + ": " + reason};
+}
+
+}  // namespace
+
 SaveResult writeFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::string temp = path + ".XXXXXX";
+    const std::string target = resolvedTarget(path);
+
+    // An existing file must be a regular file the user may write; its permission bits (and,
+    // where allowed, its owner) carry over to the new contents.
+    struct stat existing {};
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (!exists && errno != ENOENT) return failure(target);
+    if (exists) {
+        if (S_ISDIR(existing.st_mode)) return refused(target, "it is a folder");
+        if (!S_ISREG(existing.st_mode)) return refused(target, "it is not a regular file");
+        // Root may write anything: a file without any write permission still counts as
+        // read-only, as the user meant it to be.
+        if (::access(target.c_str(), W_OK) != 0 || (existing.st_mode & 0222) == 0)
+            return refused(target, "the file is read-only");
+    }
+
+    std::string temp = temporaryName(target);
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return failure(path);
+    if (fd < 0) return failure(target);
+    auto abandon = [&](const SaveResult& result) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return result;
+    };
     std::size_t written = 0;
     while (written < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
         if (n < 0) {
             if (errno == EINTR) continue;
-            SaveResult result = failure(path);
-            ::close(fd);
-            ::unlink(temp.c_str());
-            return result;
+            return abandon(failure(target));
         }
         written += static_cast<std::size_t>(n);
     }
-    // mkstemp makes the file private; give it the permissions a new file would have.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fsync(fd) != 0 || ::fchmod(fd, 0666 & ~mask) != 0) {
-        SaveResult result = failure(path);
-        ::close(fd);
-        ::unlink(temp.c_str());
-        return result;
+    mode_t mode = 0;
+    if (exists) {
+        mode = existing.st_mode & 07777;
+        // Only root can give the file back to another owner; anyone else keeps it.
+        if ((existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) &&
+            ::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+            // Not allowed: the saved file stays the saver's, with the same permission bits.
+        }
+    } else {
+        // mkstemp makes the file private; give it the permissions a new file would have.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
     }
+    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) return abandon(failure(target));
     if (::close(fd) != 0) {
-        SaveResult result = failure(path);
+        SaveResult result = failure(target);
         ::unlink(temp.c_str());
         return result;
     }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        SaveResult result = failure(path);
+    if (std::rename(temp.c_str(), target.c_str()) != 0) {
+        SaveResult result = failure(target);
         ::unlink(temp.c_str());
         return result;
     }

@@ -22,8 +22,9 @@ std::vector<std::uint8_t> memoryImageBytes(const CalcEngine& engine);
 // program counter go back to zero; nothing else changes.
 void applyMemoryImage(CalcEngine& engine, const std::vector<std::uint8_t>& bytes);
 
-// Loads the file at path; false, with the engine unchanged, when it cannot be read.
-bool loadMemoryImage(CalcEngine& engine, const std::string& path);
+// Loads the image at path (a file, a pipe, or standard input for "-"); false, with the engine
+// unchanged and the reason in why, when it cannot be read or is a folder.
+bool loadMemoryImage(CalcEngine& engine, const std::string& path, std::string* why = nullptr);
 
 struct SaveResult {
     bool ok = true;
@@ -34,7 +35,10 @@ struct SaveResult {
 // save never leaves a truncated file or loses the old one.
 SaveResult saveMemoryImage(const CalcEngine& engine, const std::string& path);
 
-// Writes bytes to path through a temporary file in the same folder and a rename.
+// Writes bytes to path through a hidden temporary file in the same folder and a rename. A
+// symbolic link is followed, so its target gets the new contents and the link stays; an
+// existing file keeps its permission bits. A read-only file, a folder, a device or a FIFO is
+// refused with a message and left as it is. Nothing temporary is left behind on failure.
 SaveResult writeFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 }  // namespace korvelce

@@ -1,7 +1,7 @@
 #include "files/program_source.h"
 
-#include "files/key_tokens.h"
 #include "engine/calc_engine.h"
+#include "files/key_tokens.h"
 
 namespace korvelce {
 

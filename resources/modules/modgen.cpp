@@ -26,10 +26,10 @@
 #include <string>
 #include <vector>
 
-#include "files/program_source.h"
-#include "files/read_input.h"
 #include "engine/calc_engine.h"
 #include "files/library_module.h"
+#include "files/program_source.h"
+#include "files/read_input.h"
 
 namespace {
 
@@ -184,7 +184,9 @@ std::string cellSafe(const std::string& text) {
 }
 
 std::string twoDigits(int value) {
-    return (value < 10 ? "0" : "") + std::to_string(value);
+    std::string text = std::to_string(value);
+    if (text.size() < 2) text.insert(text.begin(), '0');
+    return text;
 }
 
 // The user guide: for each module a table of its programs, then one section per program with

@@ -51,6 +51,11 @@ TEST(Cli, PrintsTheDisplayAndExitCodes) {
         {"@100", 2, "unknown key token '@100' at position 1"},
         {"--frobnicate", 2, "unknown option '--frobnicate'"},
         {"--max-steps lots", 2, "--max-steps needs a non-negative whole number"},
+        {"--max-steps 99999999999999999999999", 2, "is out of range"},
+        {"--max-steps -1", 2, "--max-steps needs a non-negative whole number"},
+        {"$'1\\x07' 2", 2, "unknown key token '1\\x07' at position 1"},
+        {"--save /dev/null 1", 1, "not a regular file"},
+        {"--load /tmp 1", 1, "it is a folder"},
         {"--load /nonexistent/korvelce.kv 1", 1, "cannot read memory image"},
         {"--keys-file /nonexistent/keys.txt", 1, "cannot read key file"},
         {"-- 7", 0, "7\n"},
@@ -133,6 +138,33 @@ TEST_F(CliFiles, SaveIntoAMissingFolderFailsCleanly) {
     const CliRun run = runCli("--save '" + (dir / "no" / "such" / "x.kv").string() + "' 1");
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.all().find("cannot write"), std::string::npos) << run.all();
+}
+
+// A memory image or a key file from a pipe or standard input gives what the same bytes in a
+// file give; control bytes in an unknown token are shown escaped.
+TEST_F(CliFiles, InputsFromPipesAndStandardInput) {
+    const std::string image = (dir / "r.kv").string();
+    ASSERT_EQ(runCli("--save '" + image + "' 3 STO 01").status, 0);
+    struct Case {
+        std::string args;
+        const char* output;
+    };
+    const Case cases[] = {
+        {"--load <(cat '" + image + "') RCL 01", "3.\n"},
+        {"--load /dev/stdin RCL 01 < '" + image + "'", "3.\n"},
+        {"--load - RCL 01 < '" + image + "'", "3.\n"},
+        {"list - < '" + image + "'", "000 00 0\n001 00 0\n"},
+        {"--keys-file <(echo 2 + 3 =)", "5.\n"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = runCli(c.args);
+        EXPECT_EQ(run.status, 0) << c.args << "\n" << run.all();
+        EXPECT_EQ(run.out.substr(0, std::string(c.output).size()), c.output) << c.args;
+    }
+    const std::string nul = write("nul.txt", std::string("1 a\0b 2", 7));
+    const CliRun run = runCli("--keys-file '" + nul + "'");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("'a\\x00b'"), std::string::npos) << run.err;
 }
 
 }  // namespace

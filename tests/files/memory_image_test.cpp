@@ -1,6 +1,7 @@
 // The memory image: registers and user program memory in files of 2600 bytes (records) or
 // 1800 bytes (doubles), loading over a running engine, saving without losing the old file.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <bit>
@@ -11,6 +12,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/run_keys.h"
@@ -370,6 +372,83 @@ TEST(MemoryImage, SaveReplacesTheOldFileWhole) {
     ASSERT_EQ(bytes.size(), 2600u);
     EXPECT_EQ(bytes[1600], 42);
     EXPECT_EQ(bytes[0], 0);
+}
+
+// Saving writes into what the user has: through a link to its target, with the permission
+// bits the file had; what must not be replaced is refused and left exactly as it was.
+TEST(MemoryImage, SaveKeepsLinksAndPermissionsAndRefusesWhatItMustNotReplace) {
+    TempFolder folder;
+    CalcEngine engine;
+    engine.registers[0] = DecNumber::fromInt(7);
+
+    const fs::path privateFile = folder / "private.kv";
+    writeBytes(privateFile, std::vector<std::uint8_t>(2600, 0));
+    fs::permissions(privateFile, fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(saveMemoryImage(engine, privateFile.string()).ok);
+    EXPECT_EQ(fs::status(privateFile).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+
+    const fs::path target = folder / "target.kv";
+    const fs::path link = folder / "link.kv";
+    writeBytes(target, std::vector<std::uint8_t>(2600, 0));
+    fs::create_symlink("target.kv", link);
+    ASSERT_TRUE(saveMemoryImage(engine, link.string()).ok);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(readBytes(target), memoryImageBytes(engine));
+
+    // A dangling link names the file to create.
+    const fs::path dangling = folder / "dangling.kv";
+    fs::create_symlink("created.kv", dangling);
+    ASSERT_TRUE(saveMemoryImage(engine, dangling.string()).ok);
+    EXPECT_TRUE(fs::is_symlink(dangling));
+    EXPECT_EQ(fs::file_size(folder / "created.kv"), 2600u);
+
+    const fs::path readOnly = folder / "read-only.kv";
+    writeBytes(readOnly, std::vector<std::uint8_t>(10, 0x55));
+    fs::permissions(readOnly,
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const fs::path fifo = folder / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    struct Refusal {
+        fs::path path;
+        const char* reason;
+    };
+    for (const Refusal& r : {Refusal{readOnly, "read-only"}, Refusal{fifo, "not a regular file"},
+                             Refusal{"/dev/null", "not a regular file"}}) {
+        const SaveResult result = saveMemoryImage(engine, r.path.string());
+        EXPECT_FALSE(result.ok) << r.path;
+        EXPECT_NE(result.message.find(r.reason), std::string::npos) << result.message;
+    }
+    EXPECT_EQ(readBytes(readOnly), std::vector<std::uint8_t>(10, 0x55));
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+
+    // Every save cleaned up after itself: no temporary file remains.
+    for (const auto& entry : fs::directory_iterator(folder.path()))
+        EXPECT_EQ(entry.path().filename().string().find(".korvelce-"), std::string::npos)
+            << entry.path();
+}
+
+// A pipe or standard input is read as a stream, exactly like a file with the same bytes.
+TEST(MemoryImage, LoadsFromAPipeAsFromAFile) {
+    TempFolder folder;
+    CalcEngine source;
+    source.registers[5] = DecNumber::fromInt(55);
+    source.programMemory[0][3] = 42;
+    const fs::path fifo = folder / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::vector<std::uint8_t> bytes = memoryImageBytes(source);
+    std::thread writer([&] { writeBytes(fifo, bytes); });
+    CalcEngine engine;
+    std::string why;
+    const bool loaded = loadMemoryImage(engine, fifo.string(), &why);
+    writer.join();
+    ASSERT_TRUE(loaded) << why;
+    EXPECT_EQ(engine.registers[5], DecNumber::fromInt(55));
+    EXPECT_EQ(engine.programMemory[0][3], 42);
+
+    EXPECT_FALSE(loadMemoryImage(engine, folder.path().string(), &why));
+    EXPECT_EQ(why, "it is a folder");
 }
 
 }  // namespace

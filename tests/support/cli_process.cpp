@@ -23,8 +23,12 @@ CliRun runCli(const std::string& arguments) {
     const int errFd = ::mkstemp(errPath);
     if (errFd < 0) return run;
     ::close(errFd);
-    const std::string command =
-        "'" + cliPath() + "' " + arguments + " 2>'" + std::string(errPath) + "'";
+    // Through bash, so that arguments may use its forms (process substitution, $'...').
+    std::string script = "'" + cliPath() + "' " + arguments + " 2>'" + std::string(errPath) + "'";
+    std::string quoted;
+    for (const char c : script)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    const std::string command = "bash -c '" + quoted + "'";
     if (FILE* pipe = ::popen(command.c_str(), "r")) {
         std::array<char, 4096> buffer{};
         std::size_t n = 0;

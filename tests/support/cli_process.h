@@ -15,7 +15,7 @@ struct CliRun {
 // The korvelce-cli binary: $KORVELCE_CLI, or the one built beside the tests.
 std::string cliPath();
 
-// Runs korvelce-cli with the arguments, given as shell words (quote paths with '...').
+// Runs korvelce-cli with the arguments, given as bash words (quote paths with '...').
 CliRun runCli(const std::string& arguments);
 
 }  // namespace korvelce::test
