@@ -115,7 +115,8 @@ std::string resolvedTarget(const std::string& path) {
 std::string temporaryName(const std::string& target) {
     const std::filesystem::path path = target;
     const std::filesystem::path folder = path.parent_path();
-    const std::string name = "." + path.filename().string() + ".korvelce-XXXXXX";
+    std::string name(1, '.');
+    name.append(path.filename().string()).append(".korvelce-XXXXXX");
     return folder.empty() ? name : (folder / name).string();
 }
 
