@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
+#include <unistd.h>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/interactive.h"
 #include "cli/json_state.h"
 #include "cli/run_keys.h"
 #include "engine/calc_engine.h"
@@ -33,6 +35,8 @@ constexpr int kExitStepLimit = 3;
 
 const char* const kUsage =
     "usage: korvelce-cli [OPTIONS] [KEY...]      press keys on a fresh engine, print the result\n"
+    "       korvelce-cli [-i] [--session FILE.kv] the calculator at a prompt (the default on a\n"
+    "                                           terminal when no keys are given)\n"
     "       korvelce-cli list FILE.kv           print the program listing of a memory image\n"
     "       korvelce-cli asm SOURCE -o FILE.kv  key a program in from source text, save it\n"
     "options:\n"
@@ -45,6 +49,9 @@ const char* const kUsage =
     "  --max-steps N       longest run allowed, in program steps (default 10000000)\n"
     "  --keys-file PATH    read key tokens from a file ('#' starts a comment; '-' = stdin);\n"
     "                      its keys are pressed before the keys on the command line\n"
+    "  -i                  the interactive calculator, whatever the input and output are\n"
+    "  --session FILE.kv   the interactive calculator, its registers and program read from\n"
+    "                      FILE.kv (when it exists) and kept there on leaving\n"
     "  --                  every later argument is a key token\n";
 
 // Without a window there are no file dialogs: the file keys say so and change nothing.
@@ -163,10 +170,16 @@ int main(int argc, char** argv) {
     std::string savePath;
     std::string printerPath;
     int module = 0;
+    bool interactive = false;
+    std::string sessionPath;
     std::vector<std::string> keyArgs;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (!optionsEnded && arg == "-i") {
+            interactive = true;
+            continue;
+        }
         if (optionsEnded || arg.size() < 2 || arg.rfind("--", 0) != 0) {
             keyArgs.push_back(arg);
             continue;
@@ -200,6 +213,9 @@ int main(int argc, char** argv) {
             if (!value(printerPath)) return usageError("--printer needs a path or -");
         } else if (arg == "--save") {
             if (!value(savePath)) return usageError("--save needs a path");
+        } else if (arg == "--session") {
+            if (!value(sessionPath)) return usageError("--session needs a path");
+            interactive = true;
         } else if (arg == "--max-steps") {
             if (!value(text)) return usageError("--max-steps needs a number");
             char* end = nullptr;
@@ -239,6 +255,15 @@ int main(int argc, char** argv) {
                               "' at position " + std::to_string(parsed.badPosition));
         codes.insert(codes.end(), parsed.codes.begin(), parsed.codes.end());
         position += parsed.tokens;
+    }
+
+    // On a terminal, with nothing to press, the calculator waits at a prompt; piped input and
+    // output keep the batch behaviour.
+    if (interactive || (keyArgs.empty() && keysFile.empty() && !json && ::isatty(0) != 0 &&
+                        ::isatty(1) != 0)) {
+        if (json) return usageError("--json does not go with -i or --session");
+        return korvelce::runInteractive(
+            {maxSteps, sessionPath, loadPath, savePath, printerPath, module, codes});
     }
 
     HeadlessShell shell;
