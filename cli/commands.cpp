@@ -270,7 +270,7 @@ std::string pendingText(const CalcEngine& engine) {
         for (int p = 0; p < stack.parenCount[slot]; ++p)
             text += "( ";
         if (i < level) {
-            text += valueText(engine, stack.values[slot]);
+            text += valueText(stack.values[slot]);
             text += ' ';
             text += operatorName(stack.ops[slot]);
             text += ' ';
@@ -341,7 +341,7 @@ KeyLine parseKeyLine(std::string_view line, bool& second) {
 }
 
 const std::vector<std::string>& commandNames() {
-    static const std::vector<std::string> names = {":help", ":list", ":load",  ":module",
+    static const std::vector<std::string> names = {":help", ":list",  ":load", ":module",
                                                    ":quit", ":quit!", ":save", ":state"};
     return names;
 }
@@ -373,10 +373,10 @@ Command parseCommand(std::string_view line) {
     } else if (name == ":state") {
         noArgument(CommandKind::kState);
     } else if (name == ":list") {
-        const bool number =
-            !argument.empty() && argument.size() <= 3 &&
-            std::all_of(argument.begin(), argument.end(),
-                        [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+        const bool number = !argument.empty() && argument.size() <= 3 &&
+                            std::all_of(argument.begin(), argument.end(), [](char c) {
+                                return std::isdigit(static_cast<unsigned char>(c)) != 0;
+                            });
         if (argument.empty() || lower(argument) == "all" || number)
             command.kind = CommandKind::kList;
         else
@@ -396,8 +396,7 @@ Command parseCommand(std::string_view line) {
     } else if (name == ":quit!" || name == ":q!") {
         noArgument(CommandKind::kQuitNoSave);
     } else {
-        command.message =
-            "unknown command '" + printable(name) + "' (:help lists the commands)";
+        command.message = "unknown command '" + printable(name) + "' (:help lists the commands)";
     }
     return command;
 }
@@ -408,7 +407,8 @@ std::string helpText() {
         std::string line = " ";
         for (int column = 0; column < kFaceColumns; ++column) {
             const FaceKey face = faceKey(row, column);
-            const std::string own = face.own == kSecondKey ? "2ND" : std::string(mnemonic(face.own));
+            const std::string own =
+                face.own == kSecondKey ? "2ND" : std::string(mnemonic(face.own));
             const std::string second = face.second < 0 ? "" : std::string(mnemonic(face.second));
             line += ' ' + padRight(own, 6) + padRight(second, 5);
             if (column + 1 < kFaceColumns) line += "|";
@@ -439,8 +439,8 @@ std::string helpText() {
     return text;
 }
 
-std::string valueText(const CalcEngine& engine, const DecNumber& value) {
-    return spacedNumber(numberText(value, engine.fixDigits, engine.displayFormat));
+std::string valueText(const DecNumber& value) {
+    return spacedNumber(numberText(value, 9, 0));
 }
 
 std::string stateText(const CalcEngine& engine) {
@@ -450,16 +450,16 @@ std::string stateText(const CalcEngine& engine) {
     const int mode = std::clamp(engine.mode, 0, 2);
     const int angle = std::clamp(engine.angleUnit, 0, 2);
     const int format = std::clamp(engine.displayFormat, 0, 2);
-    std::string text = std::string("mode      ") + kModes[mode] + ", " + kAngles[angle] + ", " +
-                       kFormats[format] + ", " +
-                       (engine.fixDigits >= 0 && engine.fixDigits <= 8
-                            ? "fix " + std::to_string(engine.fixDigits)
-                            : std::string("no fix")) +
-                       (engine.errorFlag != 0 ? ", error" : "") + "\n";
+    std::string text =
+        std::string("mode      ") + kModes[mode] + ", " + kAngles[angle] + ", " + kFormats[format] +
+        ", " +
+        (engine.fixDigits >= 0 && engine.fixDigits <= 8 ? "fix " + std::to_string(engine.fixDigits)
+                                                        : std::string("no fix")) +
+        (engine.errorFlag != 0 ? ", error" : "") + "\n";
     char display[32];
     const int exponent = engine.displayText(display, static_cast<int>(sizeof display), true);
     text += "display   " + spacedNumber({display, exponent != 0}) + "\n";
-    text += "T         " + valueText(engine, engine.tRegister) + "\n";
+    text += "T         " + valueText(engine.tRegister) + "\n";
     const std::string pending = pendingText(engine);
     text += "pending   " + (pending.empty() ? std::string("none") : pending) + "\n";
     if (engine.operandPending()) {
@@ -480,7 +480,7 @@ std::string stateText(const CalcEngine& engine) {
     for (std::size_t r = 0; r < engine.registers.size(); ++r) {
         if (engine.registers[r].isZero()) continue;
         const std::string entry =
-            "R" + twoDigits(static_cast<int>(r)) + " " + valueText(engine, engine.registers[r]);
+            "R" + twoDigits(static_cast<int>(r)) + " " + valueText(engine.registers[r]);
         registers += shown % 3 == 0 ? "\n  " : "";
         registers += padRight(entry, 22);
         ++shown;
@@ -534,8 +534,8 @@ FileResult loadUserFile(CalcEngine& engine, const std::string& path) {
     std::copy(keyed->programMemory[0].begin(), keyed->programMemory[0].end(),
               image.begin() + static_cast<std::ptrdiff_t>(programStart));
     applyMemoryImage(engine, image);
-    return {true, "program of " + std::to_string(assembled.steps) + " steps keyed in from " +
-                      path + "; the registers are as they were"};
+    return {true, "program of " + std::to_string(assembled.steps) + " steps keyed in from " + path +
+                      "; the registers are as they were"};
 }
 
 FileResult saveUserFile(const CalcEngine& engine, const std::string& path) {
@@ -556,7 +556,8 @@ FileResult loadModule(CalcEngine& engine, int identifier) {
     if (!bytes)
         return {false, "module " + std::to_string(identifier) + " is not built into this program"};
     const ModuleLoadResult loaded = loadLibraryModule(engine, *bytes);
-    if (!loaded.intact) return {false, "module " + std::to_string(identifier) + ": " + loaded.problem};
+    if (!loaded.intact)
+        return {false, "module " + std::to_string(identifier) + ": " + loaded.problem};
     return {true, "module " + std::to_string(identifier) + " in banks 1 to 25"};
 }
 
@@ -607,11 +608,11 @@ Completion completeWord(std::string_view beforeCursor) {
     }
     chooseAmong(completion, word, names);
     // Lower case typed, lower case given.
-    const bool lowerCase = std::any_of(word.begin(), word.end(), [](char c) {
-        return std::islower(static_cast<unsigned char>(c)) != 0;
-    }) && std::none_of(word.begin(), word.end(), [](char c) {
-        return std::isupper(static_cast<unsigned char>(c)) != 0;
-    });
+    const bool lowerCase =
+        std::any_of(word.begin(), word.end(),
+                    [](char c) { return std::islower(static_cast<unsigned char>(c)) != 0; }) &&
+        std::none_of(word.begin(), word.end(),
+                     [](char c) { return std::isupper(static_cast<unsigned char>(c)) != 0; });
     if (lowerCase) {
         completion.replacement = lower(completion.replacement);
         for (std::string& choice : completion.choices)

@@ -73,8 +73,9 @@ std::string listingAround(const CalcEngine& engine, int step, int context = 8);
 // The whole listing, marked as above.
 std::string fullListing(const CalcEngine& engine);
 
-// A display value as the display shows it with the engine's settings, the exponent apart.
-std::string valueText(const CalcEngine& engine, const DecNumber& value);
+// A value as the display shows it without a fixed number of decimals, in the normal format,
+// the exponent apart: the state shows every value whatever the display's settings.
+std::string valueText(const DecNumber& value);
 
 struct FileResult {
     bool ok = true;
@@ -96,9 +97,9 @@ FileResult loadModule(CalcEngine& engine, int identifier);
 // What Tab makes of the word that ends at the cursor: on the first word a command (after ':')
 // or a key token, after :load and :save a file name, after :module a module number.
 struct Completion {
-    std::size_t start = 0;     // where the word begins in the text before the cursor
-    std::string replacement;   // what the word becomes (itself when nothing more is known)
-    bool whole = false;        // a single word fits: a blank may follow it
+    std::size_t start = 0;             // where the word begins in the text before the cursor
+    std::string replacement;           // what the word becomes (itself when nothing more is known)
+    bool whole = false;                // a single word fits: a blank may follow it
     std::vector<std::string> choices;  // the words that fit, when there are several
 };
 Completion completeWord(std::string_view beforeCursor);

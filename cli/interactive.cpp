@@ -13,15 +13,15 @@
 #include <chrono>
 #include <clocale>
 #include <csignal>
-#include <cwchar>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <cwchar>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <thread>
+#include <string_view>
 
 #include "cli/commands.h"
 #include "cli/run_keys.h"
@@ -90,7 +90,7 @@ class SignalsOpen {
     SignalsOpen& operator=(const SignalsOpen&) = delete;
 
   private:
-    sigset_t saved_ {};
+    sigset_t saved_{};
 };
 
 constexpr std::int64_t kSliceSteps = 512;
@@ -144,7 +144,7 @@ void appendToPrinterFile(const std::string& path, std::u16string_view line) {
 
 // The terminal's width in columns, 80 when it cannot be told.
 int terminalColumns() {
-    winsize size {};
+    winsize size{};
     if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
     return 80;
 }
@@ -166,19 +166,23 @@ class EchoOff {
     EchoOff& operator=(const EchoOff&) = delete;
 
   private:
-    termios saved_ {};
+    termios saved_{};
     bool active_ = false;
 };
+
+// Whether standard output is a terminal that takes escape sequences (cursor and video).
+bool videoTerminal() {
+    if (::isatty(STDOUT_FILENO) == 0) return false;
+    const char* term = std::getenv("TERM");
+    return term != nullptr && *term != '\0' && std::string_view(term) != "dumb";
+}
 
 enum class RunEnd { kDone, kInterrupted, kStepLimit, kLeave, kHangup };
 
 class Session : public ShellServices {
   public:
     explicit Session(const InteractiveOptions& options)
-        : options_(options),
-          terminalIn_(::isatty(STDIN_FILENO) != 0),
-          ansi_(::isatty(STDOUT_FILENO) != 0 && std::getenv("TERM") != nullptr &&
-                std::string(std::getenv("TERM")) != "dumb") {}
+        : options_(options), terminalIn_(::isatty(STDIN_FILENO) != 0), ansi_(videoTerminal()) {}
 
     ~Session() override {
         if (editLine_ != nullptr) el_end(editLine_);
@@ -244,12 +248,12 @@ class Session : public ShellServices {
     bool historyWarned_ = false;
     std::string prompt_ = "korvelce> ";
     bool askingFile_ = false;
-    bool second_ = false;   // the 2nd key is down for the next key
+    bool second_ = false;  // the 2nd key is down for the next key
     bool statusShown_ = false;
     bool leaving_ = false;  // a command or the second Ctrl-C asked to leave
     bool leaveWithoutSaving_ = false;
     int module_ = kMasterModule;
-    sigset_t openMask_ {};  // the signal mask while waiting for a key or running
+    sigset_t openMask_{};  // the signal mask while waiting for a key or running
 };
 
 void Session::say(const std::string& text) {
@@ -319,9 +323,9 @@ unsigned char Session::completeKey(EditLine* editLine, int) {
 // Ctrl-C or a hang-up ends it (-1, as a read error) however soon after the last key it came.
 int Session::readCharacter(EditLine* editLine, wchar_t* character) {
     const Session* session = sessionOf(editLine);
-    std::mbstate_t state {};
+    std::mbstate_t state{};
     while (true) {
-        pollfd input {STDIN_FILENO, POLLIN, 0};
+        pollfd input{STDIN_FILENO, POLLIN, 0};
         if (::ppoll(&input, 1, nullptr, &session->openMask_) < 0) {
             if (errno != EINTR) return -1;
             // The line editor's own handler passes the signal on to ours by raising it again;
@@ -344,7 +348,7 @@ int Session::readCharacter(EditLine* editLine, wchar_t* character) {
         if (used == static_cast<std::size_t>(-2)) continue;  // more bytes of the character
         if (used == static_cast<std::size_t>(-1)) {
             // Not text in this locale: the byte as it is.
-            state = std::mbstate_t {};
+            state = std::mbstate_t{};
             decoded = static_cast<wchar_t>(static_cast<unsigned char>(byte));
         }
         *character = decoded;
@@ -366,7 +370,7 @@ void Session::setUpEditing() {
     el_set(editLine_, EL_BIND, "^I", "korvelce-complete", nullptr);
     history_ = history_init();
     if (history_ != nullptr) {
-        HistEvent event {};
+        HistEvent event{};
         history(history_, &event, H_SETSIZE, 1000);
         history(history_, &event, H_SETUNIQUE, 1);
         el_set(editLine_, EL_HIST, history, history_);
@@ -382,7 +386,7 @@ void Session::setUpEditing() {
 
 void Session::remember(const std::string& line) {
     if (history_ == nullptr || line.find_first_not_of(" \t") == std::string::npos) return;
-    HistEvent event {};
+    HistEvent event{};
     history(history_, &event, H_ENTER, line.c_str());
     if (historyFile_.empty()) return;
     // Written whole after every line, to a temporary file renamed over the old one, so that a
@@ -513,12 +517,13 @@ RunEnd Session::runProgram() {
         if (engine_->pauseRequest != 0 && engine_->mode == kRun && ansi_) {
             // PAU shows the display for a moment.
             char buffer[32];
-            const int exponent = engine_->displayText(buffer, static_cast<int>(sizeof buffer), true);
+            const int exponent =
+                engine_->displayText(buffer, static_cast<int>(sizeof buffer), true);
             drawStatus(displayLine(buffer, exponent != 0, false,
                                    Indicators{false, engine_->invFlag != 0, engine_->angleUnit},
                                    true) +
                        "   (pause)");
-            timespec pause {};
+            timespec pause{};
             pause.tv_nsec = static_cast<long>(std::chrono::nanoseconds(kPauseTime).count());
             ::nanosleep(&pause, nullptr);
             lastStatus = Clock::now();

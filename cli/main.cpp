@@ -1,11 +1,12 @@
 // korvelce-cli: the calculator without a window. Presses keys on a fresh engine and prints the
 // display (or the whole state as JSON); keys program source text into a program file; lists the
 // program of a program file.
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
-#include <unistd.h>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -259,8 +260,8 @@ int main(int argc, char** argv) {
 
     // On a terminal, with nothing to press, the calculator waits at a prompt; piped input and
     // output keep the batch behaviour.
-    if (interactive || (keyArgs.empty() && keysFile.empty() && !json && ::isatty(0) != 0 &&
-                        ::isatty(1) != 0)) {
+    if (interactive ||
+        (keyArgs.empty() && keysFile.empty() && !json && ::isatty(0) != 0 && ::isatty(1) != 0)) {
         if (json) return usageError("--json does not go with -i or --session");
         return korvelce::runInteractive(
             {maxSteps, sessionPath, loadPath, savePath, printerPath, module, codes});

@@ -3,8 +3,8 @@
 set -euo pipefail
 
 korvelce_packages=(
-    cmake ninja-build g++ clang pkg-config fonts-dejavu-core
-    libgtest-dev libgmock-dev libbenchmark-dev libintelrdfpmath-dev
+    cmake ninja-build g++ clang pkg-config fonts-dejavu-core python3
+    libgtest-dev libgmock-dev libbenchmark-dev libintelrdfpmath-dev libedit-dev
     qt6-base-dev
 )
 
