@@ -24,7 +24,9 @@ CliRun runCli(const std::string& arguments) {
     if (errFd < 0) return run;
     ::close(errFd);
     // Through bash, so that arguments may use its forms (process substitution, $'...').
-    std::string script = "'" + cliPath() + "' " + arguments + " 2>'" + std::string(errPath) + "'";
+    std::string script(1, '\'');
+    script.append(cliPath()).append("' ").append(arguments).append(" 2>'").append(errPath);
+    script += '\'';
     std::string quoted;
     for (const char c : script)
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
