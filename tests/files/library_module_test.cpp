@@ -278,7 +278,7 @@ TEST(LibraryPrograms, TouchOnlyDocumentedRegisters) {
         int lastRegister;
     };
     const Case cases[] = {
-        {kMasterModule, "PGM 01 A", 1, 8},
+        {kMasterModule, "PGM 01 A", 1, 9},
         {kMathsModule, "PGM 01 4.5 A", 1, 5},
         {kMathsModule, "PGM 01 3.7 B", 1, 5},
         {kMathsModule, "PGM 01 170 B", 1, 5},
