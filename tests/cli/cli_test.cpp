@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 #include "support/cli_process.h"
+#include "support/temp_folder.h"
 
 namespace korvelce {
 namespace {
@@ -19,12 +20,7 @@ using test::runCli;
 
 class CliFiles : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("korvelce-cli-test-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-    }
+    void SetUp() override { dir = test::freshTempFolder("korvelce-cli-test"); }
     void TearDown() override { fs::remove_all(dir); }
     std::string write(const std::string& name, const std::string& text) {
         const fs::path path = dir / name;

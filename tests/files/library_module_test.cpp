@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "files/program_source.h"
 #include "cli/run_keys.h"
 #include "engine/calc_engine.h"
 #include "files/library_module.h"
 #include "files/module_resources.h"
+#include "files/program_source.h"
 #include "support/cli_process.h"
 #include "support/key_sequence.h"
 
@@ -375,6 +375,7 @@ using test::CliRun;
 using test::runCli;
 
 TEST(LibraryModuleCli, ModuleOption) {
+    KORVELCE_SKIP_WITHOUT_CLI();
     struct Case {
         const char* args;
         int status;

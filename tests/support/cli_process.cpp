@@ -17,8 +17,17 @@ std::string cliPath() {
     return KORVELCE_CLI_PATH;
 }
 
+bool canRunCli() {
+#ifdef __EMSCRIPTEN__
+    return false;
+#else
+    return true;
+#endif
+}
+
 CliRun runCli(const std::string& arguments) {
     CliRun run;
+    if (!canRunCli()) return run;
     char errPath[] = "/tmp/korvelce-cli-err-XXXXXX";
     const int errFd = ::mkstemp(errPath);
     if (errFd < 0) return run;
