@@ -167,18 +167,21 @@ std::optional<Tokens> keyedForm(const ProgramBank& bank, int s,
             case StepRole::kIndirect:
                 tokens.emplace_back("IND");
                 break;
-            case StepRole::kNumber:
-                if (takesOneDigit(first) && roles[i - 1] == StepRole::kInstruction && value > 9) {
-                    // Only a key that is not a digit stores such a value: it ends the wait.
+            case StepRole::kNumber: {
+                const bool oneDigit =
+                    takesOneDigit(first) && roles[i - 1] == StepRole::kInstruction;
+                if (oneDigit && value > 9) {
+                    // STF + stores 86, 85: a key that is not a digit ends the wait and is
+                    // stored itself.
                     if (keyName(value).empty()) return std::nullopt;
                     tokens.push_back(keyName(value));
                 } else if (value <= 99) {
-                    const bool one = takesOneDigit(first) && roles[i - 1] == StepRole::kInstruction;
-                    tokens.push_back(digits(value, one ? 1 : 2));
+                    tokens.push_back(digits(value, oneDigit ? 1 : 2));
                 } else {
                     return std::nullopt;
                 }
                 break;
+            }
             case StepRole::kAddressHigh: {
                 if (i + 1 >= roles.size() || roles[i + 1] != StepRole::kAddressLow ||
                     at(i + 1) > 99)
