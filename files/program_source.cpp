@@ -1,8 +1,11 @@
 #include "files/program_source.h"
 
+#include <array>
 #include <cctype>
 #include <memory>
 #include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/calc_engine.h"
@@ -64,7 +67,7 @@ void storeRaw(CalcEngine& engine, int value) {
         static_cast<std::uint8_t>(value);
     engine.lastStepWasInv = 0;  // a raw 22 is not the INV key: a following SBR stays SBR
     if (engine.learnPointer >= kSteps - 1)
-        engine.mode = kCalculate;  // the last step is written: learn mode ends, as it does
+        engine.mode = kCalculate;  // as after a key stored at the last step
     else
         ++engine.learnPointer;
 }
