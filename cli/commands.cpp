@@ -541,10 +541,13 @@ FileResult loadUserFile(CalcEngine& engine, const std::string& path) {
 FileResult saveUserFile(const CalcEngine& engine, const std::string& path) {
     const std::string file = expandHome(path);
     const std::string extension = extensionOf(file);
-    if (extension == ".kvs")
-        return {false,
-                "program source (.kvs) cannot be written yet: :save FILE.kv keeps registers "
-                "and program"};
+    if (extension == ".kvs") {
+        const std::string text = disassembleProgram(engine.programMemory[0]);
+        const SaveResult saved =
+            writeFileReplacing(file, std::vector<std::uint8_t>(text.begin(), text.end()));
+        if (!saved.ok) return {false, "cannot write " + saved.message};
+        return {true, "program written as source to " + path + " (the registers are not in it)"};
+    }
     if (extension != ".kv") return {false, std::string(kFileKinds)};
     const SaveResult saved = saveMemoryImage(engine, file);
     if (!saved.ok) return {false, "cannot write " + saved.message};

@@ -88,7 +88,8 @@ std::string expandHome(const std::string& path);
 // A .kv file replaces the registers and the program; a .kvs file keys its program in over
 // the program memory and leaves the registers. Nothing changes when the file cannot be read.
 FileResult loadUserFile(CalcEngine& engine, const std::string& path);
-// Writes the registers and the program to a .kv file, or the program as source to .kvs.
+// Writes the registers and the program to a .kv file, or the program as source to .kvs (which
+// :load keys back into the same steps).
 FileResult saveUserFile(const CalcEngine& engine, const std::string& path);
 
 // Library module 110 or 128 into banks 1 to 25.

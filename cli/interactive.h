@@ -18,6 +18,14 @@ struct InteractiveOptions {
     std::vector<int> codes;   // keys pressed before the first prompt
 };
 
+// Whether this build has the interactive calculator (the WebAssembly build has not: without it
+// a terminal gets the batch form, and -i a message).
+#ifdef KORVELCE_NO_INTERACTIVE
+inline constexpr bool kInteractiveBuilt = false;
+#else
+inline constexpr bool kInteractiveBuilt = true;
+#endif
+
 // Runs the calculator until the user leaves; returns the exit code (0, or 1 when a file given
 // could not be read, or the session could not be kept at an end the user did not choose).
 int runInteractive(const InteractiveOptions& options);

@@ -1,6 +1,6 @@
 // korvelce-cli: the calculator without a window. Presses keys on a fresh engine and prints the
-// display (or the whole state as JSON); keys program source text into a program file; lists the
-// program of a program file.
+// display (or the whole state as JSON); keys program source text into a program file and writes
+// a program file's program as source text; lists the program of a program file.
 #include <unistd.h>
 
 #include <cerrno>
@@ -40,6 +40,9 @@ const char* const kUsage =
     "                                           terminal when no keys are given)\n"
     "       korvelce-cli list FILE.kv           print the program listing of a memory image\n"
     "       korvelce-cli asm SOURCE -o FILE.kv  key a program in from source text, save it\n"
+    "       korvelce-cli disasm FILE.kv [-o FILE.kvs]\n"
+    "                                           write a program as source text that asm turns\n"
+    "                                           back into the same steps (default: stdout)\n"
     "options:\n"
     "  --load FILE.kv      load a memory image before the first key\n"
     "  --module 110|128    load a library module into banks 1 to 25 before the first key\n"
@@ -147,6 +150,38 @@ int assemble(int argc, char** argv) {
     return kExitOk;
 }
 
+// korvelce-cli disasm FILE.kv [-o FILE.kvs]: the image's program as source text.
+int disassemble(int argc, char** argv) {
+    std::string image;
+    std::string output;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "-o") {
+            if (i + 1 >= argc) return usageError("-o needs a file name");
+            output = argv[++i];
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return usageError("unknown option '" + arg + "' for disasm");
+        } else if (image.empty()) {
+            image = arg;
+        } else {
+            return usageError("disasm takes one memory image, not '" + arg + "' as well");
+        }
+    }
+    if (image.empty()) return usageError("disasm needs a memory image");
+    CalcEngine engine;
+    std::string why;
+    if (!korvelce::loadMemoryImage(engine, image, &why)) return loadError(image, why);
+    const std::string text = korvelce::disassembleProgram(engine.programMemory[0]);
+    if (output.empty() || output == "-") {
+        std::cout << text;
+        return kExitOk;
+    }
+    const korvelce::SaveResult saved =
+        korvelce::writeFileReplacing(output, std::vector<std::uint8_t>(text.begin(), text.end()));
+    if (!saved.ok) return fileError("cannot write " + saved.message);
+    return kExitOk;
+}
+
 // korvelce-cli list FILE.kv: the listing of the image's program memory, UTF-8, one line a step.
 int list(int argc, char** argv) {
     if (argc != 3) return usageError("list takes one memory image");
@@ -163,6 +198,7 @@ int list(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (argc >= 2 && std::string(argv[1]) == "asm") return assemble(argc, argv);
     if (argc >= 2 && std::string(argv[1]) == "list") return list(argc, argv);
+    if (argc >= 2 && std::string(argv[1]) == "disasm") return disassemble(argc, argv);
 
     bool json = false;
     std::int64_t maxSteps = 10000000;
@@ -260,8 +296,8 @@ int main(int argc, char** argv) {
 
     // On a terminal, with nothing to press, the calculator waits at a prompt; piped input and
     // output keep the batch behaviour.
-    if (interactive ||
-        (keyArgs.empty() && keysFile.empty() && !json && ::isatty(0) != 0 && ::isatty(1) != 0)) {
+    if (interactive || (korvelce::kInteractiveBuilt && keyArgs.empty() && keysFile.empty() &&
+                        !json && ::isatty(0) != 0 && ::isatty(1) != 0)) {
         if (json) return usageError("--json does not go with -i or --session");
         return korvelce::runInteractive(
             {maxSteps, sessionPath, loadPath, savePath, printerPath, module, codes});

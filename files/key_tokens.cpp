@@ -1,5 +1,6 @@
 #include "files/key_tokens.h"
 
+#include <array>
 #include <cctype>
 #include <string>
 
@@ -58,8 +59,15 @@ std::optional<std::vector<int>> tokenCodes(std::string_view token) {
     const std::string name = upper(token);
     for (const auto& alias : kAliases)
         if (alias.name == name) return std::vector<int>{alias.code};
-    for (int code = 0; code <= 99; ++code)
-        if (upper(mnemonic(code)) == name) return std::vector<int>{code};
+    // The printed names in capitals, made once: tokens are looked up for every key of a source.
+    static const std::array<std::string, 100> kUpperNames = [] {
+        std::array<std::string, 100> names;
+        for (std::size_t code = 0; code < names.size(); ++code)
+            names[code] = upper(mnemonic(static_cast<int>(code)));
+        return names;
+    }();
+    for (std::size_t code = 0; code < kUpperNames.size(); ++code)
+        if (kUpperNames[code] == name) return std::vector<int>{static_cast<int>(code)};
     return std::nullopt;
 }
 

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <bit>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -44,7 +43,9 @@ double doubleAt(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
     std::uint64_t bits = 0;
     for (std::size_t i = 0; i < 8; ++i)
         bits |= static_cast<std::uint64_t>(bytes[offset + i]) << (8 * i);
-    return std::bit_cast<double>(bits);
+    double value = 0;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
 }
 
 SaveResult failure(const std::string& what) {

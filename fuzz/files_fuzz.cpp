@@ -1,10 +1,13 @@
 // Feeds arbitrary bytes to the file readers: as a memory image (then a few keys and a bounded
 // run of the loaded program), as a library module (then a bounded run of its first program),
-// and to the listing of what they loaded. The first byte chooses how the rest is shaped, so the
-// 1800-byte and 2600-byte layouts are reached as well as every other size.
+// to the listing of what they loaded, and through the disassembler and back (which must give
+// the same steps), and to the assembler as source text. The first byte chooses how the rest is
+// shaped, so the 1800-byte and 2600-byte layouts are reached as well as every other size.
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/run_keys.h"
@@ -13,6 +16,7 @@
 #include "files/library_module.h"
 #include "files/listing.h"
 #include "files/memory_image.h"
+#include "files/program_source.h"
 
 namespace {
 
@@ -54,6 +58,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         look(engine);
         (void)korvelce::listingLines(engine.programMemory[0]);
         (void)korvelce::memoryImageBytes(engine);
+    }
+
+    {
+        // Any steps, bytes above 99 included, come back from their source text unchanged.
+        korvelce::ProgramBank bank{};
+        for (std::size_t i = 0; i < bytes.size() && i < bank.size(); ++i)
+            bank[i] = bytes[i];
+        const std::string text = korvelce::disassembleProgram(bank);
+        CalcEngine engine;
+        if (!korvelce::assembleProgram(engine, text).ok || engine.programMemory[0] != bank)
+            __builtin_trap();
+    }
+
+    {
+        CalcEngine engine;
+        (void)korvelce::assembleProgram(
+            engine, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     }
 
     {

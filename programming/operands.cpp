@@ -161,10 +161,15 @@ void CalcEngine::executeOperand(int keyCode, std::int64_t value) {
                 advancePc = 1;
                 break;
             }
-            if (value < 0 || value >= kSteps)
+            if (value < 0 || value >= kSteps) {
+                // Only a register can hold such an address (a keyed or stored one is 000 to
+                // 999). The instruction is refused whole: a running program goes on after it
+                // rather than running the register number as a key.
                 refuse();
-            else
-                programCounter = static_cast<int>(value);
+                advancePc = 1;
+                break;
+            }
+            programCounter = static_cast<int>(value);
             advancePc = 0;
             break;
         case key::kSbr:

@@ -6,8 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include "support/cli_process.h"
+#include "support/temp_folder.h"
 
 namespace korvelce {
 namespace {
@@ -19,12 +21,7 @@ using test::runCli;
 
 class CliFiles : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("korvelce-cli-test-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-    }
+    void SetUp() override { dir = test::freshTempFolder("korvelce-cli-test"); }
     void TearDown() override { fs::remove_all(dir); }
     std::string write(const std::string& name, const std::string& text) {
         const fs::path path = dir / name;
@@ -138,6 +135,84 @@ TEST_F(CliFiles, SaveIntoAMissingFolderFailsCleanly) {
     const CliRun run = runCli("--save '" + (dir / "no" / "such" / "x.kv").string() + "' 1");
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.all().find("cannot write"), std::string::npos) << run.all();
+}
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST_F(CliFiles, DisassembleWritesSourceThatAssemblesBack) {
+    const std::string source = write("square.kvs", "LBL A X^2 + 1 = R/S 2\n");
+    const std::string image = (dir / "square.kv").string();
+    ASSERT_EQ(runCli("asm '" + source + "' -o '" + image + "'").status, 0);
+    const std::string want = "LBL A X^2 + 1 = R/S" + std::string(31, ' ') + "# 000\n" + "2" +
+                             std::string(49, ' ') + "# 007\n";
+
+    // Standard output, from a file, standard input or a pipe.
+    for (const std::string& args : {"disasm '" + image + "'", "disasm - < '" + image + "'",
+                                    "disasm <(cat '" + image + "')"}) {
+        const CliRun run = runCli(args);
+        EXPECT_EQ(run.status, 0) << args << "\n" << run.all();
+        EXPECT_EQ(run.out, want) << args;
+    }
+
+    // -o replaces the file as a whole and keeps its permission bits.
+    const std::string text = write("square-out.kvs", "old text, much longer than the new one\n");
+    fs::permissions(text, fs::perms::owner_read | fs::perms::owner_write);
+    const CliRun saved = runCli("disasm '" + image + "' -o '" + text + "'");
+    EXPECT_EQ(saved.status, 0) << saved.all();
+    EXPECT_EQ(saved.out, "");
+    EXPECT_EQ(fileBytes(text), want);
+    EXPECT_EQ(fs::status(text).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+
+    // The source assembles back into the same image.
+    const std::string again = (dir / "again.kv").string();
+    ASSERT_EQ(runCli("asm '" + text + "' -o '" + again + "'").status, 0);
+    EXPECT_EQ(fileBytes(again), fileBytes(image));
+}
+
+TEST_F(CliFiles, DisassembleWritesDamagedStepsAsRawSteps) {
+    // Registers zero, then steps no key stores: bytes above 99, LRN, and STO with 150.
+    std::string bytes(2600, '\0');
+    const std::string steps = {'\x96', '\x1F', '\x2A', '\x96', '\x5F', '\xFF'};
+    bytes.replace(1600, steps.size(), steps);
+    const std::string image = write("damaged.kv", bytes);
+    const CliRun run = runCli("disasm '" + image + "'");
+    ASSERT_EQ(run.status, 0) << run.all();
+    EXPECT_EQ(run.out.substr(0, run.out.find("  ")), "@150 @31 STO @150 = @255");
+    const std::string source = write("damaged.kvs", run.out);
+    const std::string again = (dir / "again.kv").string();
+    ASSERT_EQ(runCli("asm '" + source + "' -o '" + again + "'").status, 0);
+    EXPECT_EQ(fileBytes(again).substr(1600), bytes.substr(1600));
+}
+
+TEST_F(CliFiles, DisassembleReportsBadUsageAndFiles) {
+    const std::string image = (dir / "one.kv").string();
+    ASSERT_EQ(runCli("--save '" + image + "' 1").status, 0);
+    fs::create_directories(dir / "folder");
+    struct Case {
+        std::string args;
+        int status;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"disasm", 2, "disasm needs a memory image"},
+        {"disasm '" + image + "' '" + image + "'", 2, "disasm takes one memory image"},
+        {"disasm '" + image + "' -o", 2, "-o needs a file name"},
+        {"disasm --frobnicate '" + image + "'", 2, "unknown option '--frobnicate'"},
+        {"disasm '" + (dir / "missing.kv").string() + "'", 1, "cannot read memory image"},
+        {"disasm '" + (dir / "folder").string() + "'", 1, "it is a folder"},
+        {"disasm '" + image + "' -o '" + (dir / "no" / "x.kvs").string() + "'", 1, "cannot write"},
+        {"disasm '" + image + "' -o '" + (dir / "folder").string() + "'", 1, "it is a folder"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = runCli(c.args);
+        EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.all();
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.args << "\n" << run.all();
+    }
+    EXPECT_TRUE(fs::is_directory(dir / "folder"));
 }
 
 // A memory image or a key file from a pipe or standard input gives what the same bytes in a

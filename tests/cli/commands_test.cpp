@@ -251,7 +251,7 @@ TEST_F(UserFiles, ImagesRoundTripAndOtherNamesAreRefused) {
         {(dir / "missing.kv").string(), false, "cannot read"},
         {(dir / "missing.kvs").string(), false, "cannot read"},
         {(dir / "no" / "such" / "x.kv").string(), true, "cannot write"},
-        {(dir / "p.kvs").string(), true, "cannot be written yet"},
+        {(dir / "no" / "p.kvs").string(), true, "cannot write"},
     };
     for (const Case& c : cases) {
         const FileResult result =
@@ -260,6 +260,20 @@ TEST_F(UserFiles, ImagesRoundTripAndOtherNamesAreRefused) {
         EXPECT_NE(result.message.find(c.message), std::string::npos) << result.message;
     }
     EXPECT_EQ(memoryImageBytes(*other), memoryImageBytes(*engine));
+}
+
+TEST_F(UserFiles, SourceWrittenAndReadBackGivesTheSameProgram) {
+    const auto engine = test::engineAfter("LRN LBL A STO IND 12 GTO 245 LOG R/S LRN 4 STO 33");
+    const std::string source = (dir / "p.kvs").string();
+    const FileResult saved = saveUserFile(*engine, source);
+    ASSERT_TRUE(saved.ok) << saved.message;
+    EXPECT_NE(saved.message.find("as source"), std::string::npos);
+    const auto other = test::engineAfter("9 STO 01");
+    const FileResult loaded = loadUserFile(*other, source);
+    ASSERT_TRUE(loaded.ok) << loaded.message;
+    EXPECT_EQ(other->programMemory[0], engine->programMemory[0]);
+    EXPECT_TRUE(other->registers[33].isZero());  // a source holds no registers...
+    EXPECT_FALSE(other->registers[1].isZero());  // ...and leaves them as they were
 }
 
 TEST(Modules, LoadedIntoTheLibraryBanks) {

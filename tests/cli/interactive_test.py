@@ -352,7 +352,9 @@ class Interactive(unittest.TestCase):
         image = self.path("p.kv")
         self.assertIn("written to", t.line(":save " + image))
         self.assertEqual(os.path.getsize(image), 2600)
-        self.assertIn("cannot be written yet", t.line(":save " + self.path("p.kvs")))
+        self.assertIn("program written as source", t.line(":save " + self.path("p.kvs")))
+        with open(self.path("p.kvs")) as f:
+            self.assertIn("LBL A", f.read())
         self.assertIn("give a file name ending in .kv", t.line(":load notes.txt"))
         t.line("CLR CMS")
         self.assertRegex(t.line(":load " + image), re.compile(display("0."), re.MULTILINE))

@@ -18,6 +18,7 @@
 #include "files/memory_image.h"
 #include "support/cli_process.h"
 #include "support/key_sequence.h"
+#include "support/temp_folder.h"
 
 namespace korvelce {
 namespace {
@@ -193,13 +194,7 @@ TEST(Listing, FileIsUtf16WithByteOrderMarkAndCrLf) {
 
 class ListingFiles : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("korvelce-listing-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
+    void SetUp() override { dir = test::freshTempFolder("korvelce-listing"); }
     void TearDown() override { fs::remove_all(dir); }
     fs::path dir;
 };
@@ -232,6 +227,7 @@ using test::CliRun;
 using test::runCli;
 
 TEST_F(ListingFiles, CliListsAProgramFile) {
+    KORVELCE_SKIP_WITHOUT_CLI();
     CalcEngine engine;
     test::press(engine, "LRN GTO 2 4 5 X^2 LRN");
     const fs::path image = dir / "prog.kv";
@@ -244,6 +240,7 @@ TEST_F(ListingFiles, CliListsAProgramFile) {
 }
 
 TEST_F(ListingFiles, CliListOfOddFiles) {
+    KORVELCE_SKIP_WITHOUT_CLI();
     std::ofstream(dir / "empty.kv");  // 0 bytes: an empty program
     {
         std::vector<char> big(3 << 20, 61);  // 3 MB of GTO 61 61 ...

@@ -353,6 +353,10 @@ TEST(MiscPrograms, BinomialAndPoissonProbabilities) {
         {"4 A' 0 C'", 0.0183156388887341802937},  // e^-4
         {"100 A' 80 D'", 0.0226491766422556103428},
         {"100 A' 130 E'", 0.00228209305431695538138},
+        // A, B and A' only store: the check comes with C to E'
+        {"10 A 1 B", 1.0},
+        {"2.5 A", 2.5},
+        {"0 A'", 0.0},
     };
     for (const auto& c : cases) {
         const std::string keys = std::string("PGM 18 ") + c.keys;

@@ -65,6 +65,9 @@ TEST(NumberTheory, SingleResults) {
         {kMaster, "PGM 12 48 X<>T 24 C", kOverflow, true},  // 32247603683100
         {kMaster, "PGM 12 3 X<>T 5 C", 3, true},            // r > n
         {kMaster, "PGM 12 2.5 A", 2, true},
+        // 13-digit inputs, made by arithmetic since the keyboard takes 10 digits
+        {kMaster, "PGM 12 1234567890 * 1000 + 123 = X<>T 1 C", 1234567890123},
+        {kMaster, "PGM 12 9999999999 * 1000 + 999 = X<>T 1 B", 9999999999999},
         // Master 13: GCD and LCM.
         {kMaster, "PGM 13 84 X<>T 36 A", 12},
         {kMaster, "PGM 13 84 X<>T 36 B", 252},
@@ -74,8 +77,12 @@ TEST(NumberTheory, SingleResults) {
         {kMaster, "PGM 13 9999999999 X<>T 9999999998 B", kOverflow, true},
         {kMaster, "PGM 13 2.5 X<>T 5 A", 2, true},
         {kMaster, "PGM 13 0 C", 2, true},
+        {kMaster, "PGM 13 1234567890 * 1000 + 123 = X<>T 3 A", 3},  // digit sum 51
+        {kMaster, "PGM 13 1234567890 * 1000 + 122 = X<>T 3 A", 1},
         // Master 21: decimal to fraction (numerator in the display).
         {kMaster, "PGM 21 1 X<>T .75 A", 1},  // 1/1 is closer than 0/1
+        // 1234567890123 / 1000, exact (tolerance 0)
+        {kMaster, "PGM 21 0 X<>T 1234567890 * 1000 + 123 = / 1000 = B", 1234567890123},
         {kMaster, "PGM 21 0 X<>T 1.5 A", 2, true},
         {kMaster, "PGM 21 .001 +/- X<>T 1.5 B", 2, true},
         // Maths 12: primes.
@@ -94,6 +101,7 @@ TEST(NumberTheory, SingleResults) {
         // Maths 13: Egyptian fractions, input errors.
         {kMaths, "PGM 13 8 X<>T 8 A", 2, true},
         {kMaths, "PGM 13 0 X<>T 8 A", 2, true},
+        {kMaths, "PGM 13 1 X<>T 1234567890 * 1000 + 123 = A", 1234567890123},
         // Maths 20: bitwise operations.
         {kMaths, "PGM 20 12 X<>T 10 A", 8},
         {kMaths, "PGM 20 12 X<>T 10 B", 14},
@@ -212,6 +220,50 @@ TEST(NumberTheory, SequencesShownAndPrinted) {
         EXPECT_EQ(run.engine->errorFlag, c.overflow ? 1 : 0) << c.keys;
         if (c.overflow) {
             EXPECT_EQ(run.display(), "9.9999999 99") << c.keys;
+        }
+    }
+}
+
+// The programs driven by R/S end by returning; every R/S pressed after that end shows the
+// final value (or the error) again and changes nothing: no register, no flag, no printed line.
+TEST(NumberTheory, RunStopAfterTheEndChangesNothing) {
+    struct Ending {
+        const char* keys;
+        const char* display;
+        int module;
+        int stops;  // R/S presses up to the end
+        int error;
+    };
+    const Ending cases[] = {
+        {"PGM 13 12 C", "1.", kMaster, 3, 0},
+        {"PGM 13 1 C", "1.", kMaster, 0, 0},
+        {"PGM 13 2.5 C", "2.", kMaster, 0, 1},
+        {"PGM 13 4 X<>T 13 A", "0.", kMaths, 3, 0},
+        {"PGM 13 5 X<>T 121 A", "9.9999999 99", kMaths, 4, 1},
+        {"PGM 13 8 X<>T 8 A", "2.", kMaths, 0, 1},
+    };
+    for (const Ending& c : cases) {
+        test::LibraryRun run = test::runLibrary(c.module, c.keys);
+        for (int i = 0; i < c.stops; ++i)
+            test::pressMore(run, "R/S");
+        CalcEngine& engine = *run.engine;
+        ASSERT_EQ(engine.returnDepth, 0) << c.keys;
+        EXPECT_EQ(run.display(), c.display) << c.keys;
+        EXPECT_EQ(engine.errorFlag, c.error) << c.keys;
+        const auto registers = engine.registers;
+        const auto flags = engine.userFlags;
+        int printed = 0;
+        engine.printerSink = [&printed](std::u16string_view) { ++printed; };
+        for (int extra = 1; extra <= 3; ++extra) {
+            test::pressMore(run, "R/S");
+            const std::string label = std::string(c.keys) + ", extra R/S " + std::to_string(extra);
+            EXPECT_EQ(engine.mode, kCalculate) << label;
+            EXPECT_EQ(engine.returnDepth, 0) << label;
+            EXPECT_EQ(run.display(), c.display) << label;
+            EXPECT_EQ(engine.errorFlag, c.error) << label;
+            EXPECT_TRUE(engine.registers == registers) << label;
+            EXPECT_EQ(engine.userFlags, flags) << label;
+            EXPECT_EQ(printed, 0) << label;
         }
     }
 }

@@ -52,6 +52,9 @@ TEST(NumericalMethods, FunctionRoot) {
                     2.0945514815423265, 2e-6},
                    {square, "PGM 06 1 +/- X<>T 1 A", 2, 0, 0, kNoT, true},  // f(x0) = f(x1)
                    {"LBL A X^2 + 1 = RTN", "PGM 06 1 X<>T 2 A", 3, 0, 0, kNoT, true},
+                   // no root either, but the first secant step lands on -1: f(-1) = f(1)
+                   {"LBL A X^2 + 1 = RTN", "PGM 06 0 X<>T 1 A", 2, 0, 0, kNoT, true},
+                   {"LBL A X^2 RTN", "PGM 06 1 X<>T 2 A", 3, 0, 0, kNoT, true},  // touches 0
                });
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <string>
 
 #include "support/library_run.h"
 
@@ -173,6 +174,51 @@ TEST(SpecialFunctions, ImpossibleDataEndsInTheDocumentedError) {
         const test::LibraryRun run = test::runLibrary(c.module, c.keys);
         EXPECT_EQ(run.engine->errorFlag, 1) << c.keys;
         EXPECT_EQ(run.display(), c.display) << c.keys;
+    }
+}
+
+// ln Gamma for large x, where the series term 1/(12 x) is all that is left of S(x), up to the
+// point where ln Gamma(x) itself passes the largest number.
+TEST(SpecialFunctions, LogGammaOfLargeArguments) {
+    struct Case {
+        const char* keys;
+        double x;
+    };
+    const Case cases[] = {
+        {"999999", 999999.0}, {"1000000", 1e6},  {"1 EE 10", 1e10},     {"8 EE 47", 8e47},
+        {"1 EE 48", 1e48},    {"1 EE 90", 1e90}, {"4.4 EE 97", 4.4e97},
+    };
+    for (const auto& c : cases) {
+        const std::string keys = std::string("PGM 01 ") + c.keys + " B";
+        const test::LibraryRun run = test::runLibrary(kMaths, keys);
+        EXPECT_EQ(run.engine->errorFlag, 0) << keys;
+        EXPECT_NEAR(run.x(), std::lgamma(c.x), 1e-10 * std::lgamma(c.x)) << keys;
+    }
+}
+
+// What Gamma and ln Gamma show outside their range, as the guide describes it.
+TEST(SpecialFunctions, GammaOutsideItsRange) {
+    struct Case {
+        const char* keys;
+        int error;
+        const char* display;
+    };
+    const Case cases[] = {
+        {"0 A", 1, "9.9999999 99"},          // a pole
+        {"3 +/- A", 1, "9.9999999 99"},      // a pole
+        {"71 A", 1, "9.9999999 99"},         // above the largest number
+        {"0 B", 1, "230.2585093"},           // ln of the largest number
+        {"3 +/- B", 1, "230.2585093"},       // the same at every pole
+        {".5 +/- B", 1, "1.265512123"},      // ln |Gamma(-0.5)|, Gamma(-0.5) < 0
+        {"3.5 +/- B", 0, "-1.309006685"},    // ln Gamma(-3.5), Gamma(-3.5) > 0
+        {"4.5 EE 97 B", 1, "9.9999999 99"},  // ln Gamma itself is too large
+        {"66.5 +/- A", 0, "-7.0639648-94"},  // still within the range
+    };
+    for (const auto& c : cases) {
+        const std::string keys = std::string("PGM 01 ") + c.keys;
+        const test::LibraryRun run = test::runLibrary(kMaths, keys);
+        EXPECT_EQ(run.engine->errorFlag, c.error) << keys;
+        EXPECT_EQ(run.display(), c.display) << keys;
     }
 }
 

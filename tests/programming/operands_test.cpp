@@ -223,8 +223,9 @@ TEST(OperandsRun, OperandSteps) {
         {"1 +/- STO 1 2", {{0, {87, 40, 12, 1, 23, 6, 91}}, {123, {9, 91}}}, "6", 1, 7, -1, ""},
         {"1 +/- STO 1 2", {{0, {87, 40, 12, 11, 6, 91}}, {50, {76, 11, 9, 91}}}, "6", 1, 6, -1, ""},
         {"150 STO 1 2", {{0, {97, 40, 12, 1, 23, 6, 91}}, {123, {9, 91}}}, "6", 1, 7, -1, ""},
-        // a bad GTO address leaves the counter on the step holding it, executed next
-        {"1000 STO 0 5", {{0, {83, 5, 91}}}, "5", 1, 3, -1, ""},
+        // an address through a register out of range: refused whole, the run goes on after it
+        {"1000 STO 0 5", {{0, {83, 5, 91}}}, "0", 1, 3, -1, ""},
+        {"3 +/- STO 0 5", {{0, {61, 40, 5, 91}}}, "0", 1, 4, -1, ""},
     };
     for (const auto& row : rows) {
         CalcEngine engine;
@@ -242,6 +243,60 @@ TEST(OperandsRun, OperandSteps) {
             EXPECT_EQ(exactValue(engine.registers[static_cast<std::size_t>(row.reg)]), row.regExact)
                 << label;
         }
+    }
+}
+
+// An address read through a register that names no step (negative, or above 999) raises the
+// error when the jump would be taken and changes nothing else; the running program goes on
+// after the whole instruction, never running the register number as a key. Step 33 would
+// square the display; register number 12 would call LBL B, which sets R00.
+TEST(OperandsRun, RefusedIndirectAddressIsPassedOver) {
+    struct Row {
+        const char* program;  // keyed in learn mode from step 000
+        const char* setup;    // pressed before RST R/S
+        const char* display;
+        int error;
+        int pc;
+        int r00;
+    };
+    const Row rows[] = {
+        {"5 GTO IND 33 + 1 = R/S", "3 +/- STO 33", "6", 1, 7, 0},
+        {"5 GTO IND 33 + 1 = R/S", "1000 STO 33", "6", 1, 7, 0},
+        {"5 GTO IND 33 + 1 = R/S", "1 EE 20 STO 33", "6", 1, 7, 0},  // stored as GTO* 33
+        {"5 GTO IND 12 R/S LBL B 7 STO 00 RTN", "3 +/- STO 12", "5", 1, 4, 0},
+        // x=t and x>=t: taken, then not taken (nothing happens, no error)
+        {"5 EQ IND 33 + 1 = R/S", "3 +/- STO 33 5 X<>T", "6", 1, 8, 0},
+        {"5 EQ IND 33 + 1 = R/S", "3 +/- STO 33 4 X<>T", "6", 0, 8, 0},
+        {"5 INV EQ IND 12 R/S LBL B 7 STO 00 RTN", "1000 STO 12 4 X<>T", "5", 1, 6, 0},
+        {"5 GE IND 33 + 1 = R/S", "1000 STO 33 4 X<>T", "6", 1, 8, 0},
+        {"5 GE IND 33 + 1 = R/S", "1000 STO 33 6 X<>T", "6", 0, 8, 0},
+        {"5 GE IND 12 R/S LBL B 7 STO 00 RTN", "3 +/- STO 12 5 X<>T", "5", 1, 5, 0},
+        // IFF: flag 3 set (taken) or not
+        {"STF 3 5 IFF 3 IND 33 + 1 = R/S", "3 +/- STO 33", "6", 1, 11, 0},
+        {"STF 4 5 IFF 3 IND 33 + 1 = R/S", "3 +/- STO 33", "6", 0, 11, 0},
+        {"5 INV IFF 3 IND 12 R/S LBL B 7 STO 00 RTN", "1000 STO 12", "5", 1, 7, 0},
+        // DSZ: the count goes on; the jump is taken while it is not zero
+        {"5 DSZ 0 IND 33 + 1 = R/S", "3 STO 00 3 +/- STO 33", "6", 1, 9, 2},
+        {"5 DSZ 0 IND 33 + 1 = R/S", "1 STO 00 3 +/- STO 33", "6", 0, 9, 0},
+        {"5 DSZ 1 IND 12 R/S LBL B 7 STO 00 RTN", "2 STO 01 1000 STO 12", "5", 1, 6, 0},
+        // with flag 8 the run stops right after the refused instruction
+        {"STF 8 5 GTO IND 33 + 1 = R/S", "3 +/- STO 33", "5", 1, 5, 0},
+        {"STF 8 5 EQ IND 33 + 1 = R/S", "3 +/- STO 33 5 X<>T", "5", 1, 6, 0},
+    };
+    for (const auto& row : rows) {
+        CalcEngine engine;
+        test::press(engine, std::string("LRN ") + row.program + " LRN");
+        test::press(engine, row.setup);
+        test::press(engine, "RST CLR");
+        EXPECT_EQ(pressAndRun(engine, key::kRunStop, 10000), RunOutcome::kDone) << row.program;
+        const std::string label = std::string(row.program) + " / " + row.setup;
+        EXPECT_EQ(engine.mode, kCalculate) << label;
+        EXPECT_EQ(shown(engine), row.display) << label;
+        EXPECT_EQ(engine.errorFlag, row.error) << label;
+        EXPECT_EQ(engine.programCounter, row.pc) << label;
+        EXPECT_EQ(engine.returnDepth, 0) << label;
+        EXPECT_TRUE(engine.registers[0] == row.r00)
+            << label << ": R00 = " << exactValue(engine.registers[0]);
     }
 }
 

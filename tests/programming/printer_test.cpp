@@ -13,11 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "files/program_source.h"
 #include "cli/run_keys.h"
 #include "engine/calc_engine.h"
+#include "files/program_source.h"
 #include "support/cli_process.h"
 #include "support/key_sequence.h"
+#include "support/temp_folder.h"
 
 namespace korvelce {
 namespace {
@@ -49,12 +50,7 @@ std::u16string blanks(std::size_t n) {
 
 class Printer : public ::testing::Test {
   protected:
-    void SetUp() override {
-        static int serial = 0;
-        dir = fs::temp_directory_path() /
-              ("korvelce-printer-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
-        fs::create_directories(dir);
-    }
+    void SetUp() override { dir = test::freshTempFolder("korvelce-printer"); }
     void TearDown() override {
         std::error_code ignored;
         fs::remove_all(dir, ignored);
@@ -410,6 +406,7 @@ std::string utf8(std::u16string_view text) {
 }
 
 TEST_F(Printer, FormattedTapeThroughTheCli) {
+    KORVELCE_SKIP_WITHOUT_CLI();
     const fs::path source = dir / "squares.src";
     const fs::path program = dir / "squares.kv";
     const fs::path file = dir / "squares.txt";

@@ -10,10 +10,10 @@
 #include <sstream>
 #include <string>
 
-#include "files/program_source.h"
 #include "cli/json_state.h"
 #include "cli/run_keys.h"
 #include "engine/calc_engine.h"
+#include "files/program_source.h"
 #include "support/cli_process.h"
 #include "support/key_sequence.h"
 
@@ -134,6 +134,7 @@ TEST(Programs, IndirectRegisterTable) {
 class CliPrograms : public ::testing::Test {
   protected:
     void SetUp() override {
+        KORVELCE_SKIP_WITHOUT_CLI();
         std::random_device random;
         dir = std::filesystem::temp_directory_path() /
               ("korvelce-programs-" + std::to_string(random()));

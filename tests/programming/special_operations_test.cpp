@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
-#include "files/program_source.h"
 #include "cli/json_state.h"
 #include "cli/run_keys.h"
 #include "engine/calc_engine.h"
+#include "files/program_source.h"
 #include "support/key_sequence.h"
 
 namespace korvelce {

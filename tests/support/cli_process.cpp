@@ -17,14 +17,25 @@ std::string cliPath() {
     return KORVELCE_CLI_PATH;
 }
 
+bool canRunCli() {
+#ifdef __EMSCRIPTEN__
+    return false;
+#else
+    return true;
+#endif
+}
+
 CliRun runCli(const std::string& arguments) {
     CliRun run;
+    if (!canRunCli()) return run;
     char errPath[] = "/tmp/korvelce-cli-err-XXXXXX";
     const int errFd = ::mkstemp(errPath);
     if (errFd < 0) return run;
     ::close(errFd);
     // Through bash, so that arguments may use its forms (process substitution, $'...').
-    std::string script = "'" + cliPath() + "' " + arguments + " 2>'" + std::string(errPath) + "'";
+    std::string script(1, '\'');
+    script.append(cliPath()).append("' ").append(arguments).append(" 2>'").append(errPath);
+    script += '\'';
     std::string quoted;
     for (const char c : script)
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
