@@ -365,8 +365,10 @@ void Session::setUpEditing() {
     el_set(editLine_, EL_EDITOR, "emacs");
     el_set(editLine_, EL_SIGNAL, 1);
     el_set(editLine_, EL_GETCFN, &Session::readCharacter);
-    el_set(editLine_, EL_ADDFN, "korvelce-complete", "Complete a key, a command or a file name",
-           &Session::completeKey);
+    // The wide form keeps the two names as given (the narrow one copies them and never frees
+    // the copies).
+    el_wset(editLine_, EL_ADDFN, L"korvelce-complete", L"Complete a key, a command or a file name",
+            &Session::completeKey);
     el_set(editLine_, EL_BIND, "^I", "korvelce-complete", nullptr);
     history_ = history_init();
     if (history_ != nullptr) {
