@@ -653,7 +653,8 @@ int Session::run() {
         const char* raw = el_gets(editLine_, &count);
         if (raw == nullptr && count < 0) {
             if (gHangup != 0) continue;
-            if (gInterrupts == 0) continue;
+            // Not a Ctrl-C: the input cannot be read any more (the terminal is gone).
+            if (gInterrupts == 0) return keepSession() ? 0 : 1;
             gInterrupts = 0;
             // Ctrl-C drops the line being typed; on an empty line, twice in a row, it leaves.
             const LineInfo* info = el_line(editLine_);

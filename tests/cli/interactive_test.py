@@ -112,14 +112,26 @@ class Terminal:
             self._read(0.1)
         raise AssertionError("korvelce-cli did not end:\n" + clean(self.raw)[-2000:])
 
+    def hang_up(self, timeout=TIMEOUT):
+        """Closes the terminal, as a lost connection does, and returns the exit code."""
+        os.close(self.fd)
+        end = time.time() + timeout
+        while time.time() < end:
+            pid, status = os.waitpid(self.pid, os.WNOHANG)
+            if pid != 0:
+                self.status = os.waitstatus_to_exitcode(status)
+                return self.status
+            time.sleep(0.05)
+        raise AssertionError("korvelce-cli did not end when its terminal closed")
+
     def kill(self):
         if self.status is None:
-            try:
-                os.kill(self.pid, signal.SIGKILL)
-                os.waitpid(self.pid, 0)
-                os.close(self.fd)
-            except OSError:
-                pass
+            for close in (lambda: os.kill(self.pid, signal.SIGKILL),
+                          lambda: os.waitpid(self.pid, 0), lambda: os.close(self.fd)):
+                try:
+                    close()
+                except OSError:
+                    pass
 
 
 # A display line: the value right-aligned, then the indicators.
@@ -312,6 +324,11 @@ class Interactive(unittest.TestCase):
         self.assertEqual(fourth.wait(), 0)
         fifth = self.start("--session", session)
         self.assertRegex(fifth.line("RCL 07"), re.compile(display("8."), re.MULTILINE))
+        # So does the terminal closing under it.
+        fifth.line("6 STO 08")
+        self.assertEqual(fifth.hang_up(), 0)
+        sixth = self.start("--session", session)
+        self.assertRegex(sixth.line("RCL 08"), re.compile(display("6."), re.MULTILINE))
 
     def test_a_session_that_cannot_be_kept_is_not_left(self):
         session = self.path("s.kv")
