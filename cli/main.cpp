@@ -136,7 +136,7 @@ int assemble(int argc, char** argv) {
         return fileError("cannot read source file '" + source + "': " + why);
     CalcEngine engine;
     const korvelce::AssembleResult result = korvelce::assembleProgram(engine, text);
-    if (!result.ok) return usageError(source + ": " + result.message);
+    if (!result.ok) return usageError(source + ": " + printable(result.message));
     const korvelce::SaveResult saved = korvelce::saveMemoryImage(engine, output);
     if (!saved.ok) return fileError("cannot write " + saved.message);
     return kExitOk;
