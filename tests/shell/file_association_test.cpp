@@ -287,8 +287,11 @@ TEST_P(FailedWriteTest, OldFilesStayAsTheyWere) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Failures, FailedWriteTest,
-                         ::testing::Values(WriteFailure::kReadOnlyFolders,
-                                           WriteFailure::kFullDisk));
+                         ::testing::Values(WriteFailure::kReadOnlyFolders, WriteFailure::kFullDisk),
+                         [](const ::testing::TestParamInfo<WriteFailure>& row) {
+                             return row.param == WriteFailure::kFullDisk ? "FullDisk"
+                                                                         : "ReadOnlyFolders";
+                         });
 
 }  // namespace
 }  // namespace korvelce
