@@ -102,8 +102,19 @@ bool loadModuleInto(CalcEngine& engine, int identifier) {
     return true;
 }
 
-bool loadProgramFile(CalcEngine& engine, const QString& path) {
-    return loadMemoryImage(engine, QFile::encodeName(path).toStdString());
+bool loadProgramFile(CalcEngine& engine, const QString& path, QString* why) {
+    std::string reason;
+    if (loadMemoryImage(engine, QFile::encodeName(path).toStdString(), &reason)) return true;
+    if (why != nullptr) *why = QString::fromLocal8Bit(reason);
+    return false;
+}
+
+bool openProgramFileReporting(CalcEngine& engine, const QString& path) {
+    QString why;
+    if (loadProgramFile(engine, path, &why)) return true;
+    showSystemError(QStringLiteral("CreateFile"),
+                    QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), why));
+    return false;
 }
 
 QString screenRefusedText() {
@@ -142,7 +153,10 @@ int runApplication(const QStringList& arguments) {
     auto engine = std::make_unique<CalcEngine>();
     QtShellServices services;
     engine->setShellServices(&services);
-    loadProgramFile(*engine, named.isEmpty() ? defaultStatePath() : named);
+    // A named file that cannot be read is reported, and the saved state is loaded instead:
+    // starting empty would overwrite the saved state with nothing on the way out.
+    if (named.isEmpty() || !openProgramFileReporting(*engine, named))
+        loadProgramFile(*engine, defaultStatePath());
     loadModuleInto(*engine, settings.module);
     engine->printerPath = settings.printerPath.toStdString();
 
@@ -161,7 +175,7 @@ int runApplication(const QStringList& arguments) {
         };
         window->saveState = [&state] { state.saveIfChanged(); };
         window->loadProgramFile = [&engine](const QString& path) {
-            loadProgramFile(*engine, path);
+            openProgramFileReporting(*engine, path);
         };
         services.setOwner(window.get());
         setSystemErrorOwner(window.get());

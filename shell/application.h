@@ -17,8 +17,12 @@ QString defaultStatePath();
 bool loadModuleInto(CalcEngine& engine, int identifier);
 
 // Loads a program file (the one named at start, or later by another copy) into the engine;
-// false, with the engine unchanged, when it cannot be read.
-bool loadProgramFile(CalcEngine& engine, const QString& path);
+// false, with the engine unchanged and the reason in why, when it cannot be read.
+bool loadProgramFile(CalcEngine& engine, const QString& path, QString* why = nullptr);
+
+// Loads a program file the user named; when it cannot be read, says so in the error box
+// (caption "CreateFile", the file and the reason) and leaves the engine unchanged.
+bool openProgramFileReporting(CalcEngine& engine, const QString& path);
 
 // The exit code of the run: 0, or -1 when the screen size is refused. arguments are the
 // command line without the program name; taken whole, they name a program file to load

@@ -112,8 +112,11 @@ void QtShellServices::saveProgramFile(CalcEngine& engine) {
 void QtShellServices::openProgramFile(CalcEngine& engine) {
     const QString path = chooseFile(openProgramRequest());
     if (path.isEmpty()) return;
-    // A file that cannot be read leaves the engine as it was, without a message.
-    loadMemoryImage(engine, localPath(path));
+    // A file that cannot be read leaves the engine as it was, and says why.
+    std::string why;
+    if (!loadMemoryImage(engine, localPath(path), &why))
+        korvelce::showSystemError(QStringLiteral("CreateFile"),
+                                  QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(why)));
 }
 
 void QtShellServices::writeListing(CalcEngine& engine) {

@@ -513,6 +513,33 @@ TEST_F(StartUp, NamedFileIsLoadedAndLeftAloneWhileTheStateIsWritten) {
     EXPECT_EQ(namedFile.readAll(), before);
 }
 
+// A named file that cannot be read (missing, a folder) is reported, and the calculator works on
+// its saved state, which the way out then writes back unchanged instead of emptied.
+TEST_F(StartUp, UnreadableNamedFileKeepsTheSavedState) {
+    QTemporaryDir dir;
+    CalcEngine kept;
+    kept.registers[3] = DecNumber::fromInt(33);
+    assembleProgram(kept, "LBL B 2 * 2 = R/S");
+    const QByteArray keptBytes = [&] {
+        const auto bytes = memoryImageBytes(kept);
+        return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                          static_cast<qsizetype>(bytes.size()));
+    }();
+    for (const QString& named : {dir.filePath(QStringLiteral("missing.kv")), dir.path()}) {
+        reports.clear();
+        QDir().mkpath(QFileInfo(defaultStatePath()).absolutePath());
+        ASSERT_TRUE(saveMemoryImage(kept, defaultStatePath().toStdString()).ok);
+        closeSoon();
+        EXPECT_EQ(runApplication({named}), 0);
+        ASSERT_EQ(reports.size(), 1) << named.toStdString();
+        EXPECT_TRUE(reports.front().startsWith(QStringLiteral("CreateFile: ") + named))
+            << reports.front().toStdString();
+        QFile state(defaultStatePath());
+        ASSERT_TRUE(state.open(QIODevice::ReadOnly));
+        EXPECT_EQ(state.readAll(), keptBytes) << named.toStdString();
+    }
+}
+
 // A second copy hands its request to the first (the named file made absolute) and exits at
 // once without writing anything.
 TEST_F(StartUp, SecondCopyHandsItsRequestToTheFirstAndExits) {
