@@ -67,6 +67,15 @@ class HeadlessShell : public korvelce::ShellServices {
     void showSystemError(const std::string& caption, const std::string& message) override {
         std::cerr << "korvelce-cli: " << caption << ": " << message << "\n";
     }
+    // Said once; the run goes on and the exit code becomes 1.
+    bool printerFileFailed(const std::string& path, const std::string& reason) override {
+        if (!printerFailed)
+            std::cerr << "korvelce-cli: cannot write printer file '" << path << "': " << reason
+                      << "\n";
+        printerFailed = true;
+        return false;
+    }
+    bool printerFailed = false;
 
   private:
     static void noDialogs() {
@@ -144,7 +153,7 @@ int assemble(int argc, char** argv) {
         return fileError("cannot read source file '" + source + "': " + why);
     CalcEngine engine;
     const korvelce::AssembleResult result = korvelce::assembleProgram(engine, text);
-    if (!result.ok) return usageError(source + ": " + result.message);
+    if (!result.ok) return usageError(source + ": " + printable(result.message));
     const korvelce::SaveResult saved = korvelce::saveMemoryImage(engine, output);
     if (!saved.ok) return fileError("cannot write " + saved.message);
     return kExitOk;
@@ -345,5 +354,6 @@ int main(int argc, char** argv) {
         std::cout << korvelce::jsonState(engine) << "\n";
     else
         std::cout << engine.displayText() << "\n";
+    if (shell.printerFailed && status == kExitOk) status = kExitFile;
     return status;
 }

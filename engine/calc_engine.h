@@ -58,7 +58,8 @@ class CalcEngine {
 
     // --- Printer ---
     // Appends text (UTF-16) to the printer file, or hands it to printerSink when one is set.
-    // A file that cannot be opened drops the output silently.
+    // A file that cannot be opened or written drops the output and is reported to the shell
+    // services (silently without them).
     void printLine(std::u16string_view text);
     void printValue(const DecNumber& value);  // PRT
     void listRegisters(std::int64_t first);   // INV LST

@@ -19,6 +19,14 @@ class ShellServices {
     virtual void writeListing(CalcEngine& engine) = 0;
     // A failed system call, reported once with its caption.
     virtual void showSystemError(const std::string& caption, const std::string& message) = 0;
+    // The printer file at path cannot be opened or written; reason is the system's text. The
+    // front end reports it, or makes the file reachable and returns true to have the printer
+    // try to open it once more.
+    virtual bool printerFileFailed(const std::string& path, const std::string& reason) {
+        (void)path;
+        (void)reason;
+        return false;
+    }
 };
 
 }  // namespace korvelce

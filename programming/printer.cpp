@@ -3,13 +3,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 
 #include "decimal/number_text.h"
 #include "engine/calc_engine.h"
+#include "engine/shell_services.h"
 #include "programming/char_table.h"
 #include "programming/step_forms.h"
 #include "programming/text_encoding.h"
@@ -31,9 +34,13 @@ class PrinterFile {
     explicit PrinterFile(const std::string& path) {
         if (path.empty()) return;
         fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-        if (fd_ < 0) return;
+        if (fd_ < 0) {
+            failure_ = std::strerror(errno);
+            return;
+        }
         struct stat info {};
         if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+            failure_ = "not a regular file";
             ::close(fd_);
             fd_ = -1;
             return;
@@ -46,8 +53,13 @@ class PrinterFile {
     PrinterFile(const PrinterFile&) = delete;
     PrinterFile& operator=(const PrinterFile&) = delete;
 
-    void write(std::u16string_view text) {
-        if (fd_ < 0) return;
+    [[nodiscard]] bool isOpen() const { return fd_ >= 0; }
+    // The system's description of what went wrong; empty while nothing did.
+    [[nodiscard]] const std::string& failure() const { return failure_; }
+
+    // False when the text did not reach the file.
+    bool write(std::u16string_view text) {
+        if (fd_ < 0) return false;
         std::string bytes;
         bytes.reserve(text.size() * 2);
         for (const char16_t c : text) {
@@ -57,31 +69,60 @@ class PrinterFile {
         std::size_t done = 0;
         while (done < bytes.size()) {
             const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-            if (n <= 0) return;  // a full disk drops the rest, like a printer out of paper
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                // A full disk drops the rest, like a printer out of paper.
+                failure_ = n < 0 ? std::strerror(errno) : "nothing could be written";
+                ::close(fd_);
+                fd_ = -1;
+                return false;
+            }
             done += static_cast<std::size_t>(n);
         }
+        return true;
     }
 
   private:
     int fd_ = -1;
+    std::string failure_;
 };
 
-// Lines for one print operation: to the sink, or to the file opened once for all of them.
+// Lines for one print operation: to the sink, or to the file opened once for all of them. A
+// file that cannot be opened or written is reported to the front end once per operation.
 class PrintJob {
   public:
     explicit PrintJob(CalcEngine& engine) : engine_(engine) {
-        if (!engine.printerSink) file_.emplace(engine.printerPath);
+        if (engine.printerSink) return;
+        file_.emplace(engine.printerPath);
+        if (file_->isOpen() || engine.printerPath.empty()) return;
+        // The front end may make the file reachable (its folder was missing): one more try.
+        if (report()) {
+            file_.emplace(engine.printerPath);
+            if (file_->isOpen()) return;
+            report();
+        }
+        reported_ = true;
     }
     void line(std::u16string_view text) {
-        if (engine_.printerSink)
+        if (engine_.printerSink) {
             engine_.printerSink(text);
-        else
-            file_->write(text);
+            return;
+        }
+        if (!file_->write(text) && !reported_ && !engine_.printerPath.empty()) {
+            reported_ = true;
+            report();
+        }
     }
 
   private:
+    bool report() {
+        return engine_.shell != nullptr &&
+               engine_.shell->printerFileFailed(engine_.printerPath, file_->failure());
+    }
+
     CalcEngine& engine_;
     std::optional<PrinterFile> file_;
+    bool reported_ = false;
 };
 
 std::string formatted(const char* format, const char* text, int number = 0) {

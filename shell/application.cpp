@@ -5,19 +5,23 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
 #include <QStandardPaths>
+#include <array>
 #include <cerrno>
 #include <csignal>
+#include <iterator>
 #include <memory>
 
 #include "engine/calc_engine.h"
-#include "shell/file_association.h"
 #include "files/library_module.h"
-#include "shell/main_window.h"
 #include "files/memory_image.h"
 #include "files/module_resources.h"
+#include "shell/file_association.h"
+#include "shell/main_window.h"
+#include "shell/saved_state.h"
 #include "shell/settings.h"
 #include "shell/shell_services_qt.h"
 #include "shell/single_instance.h"
@@ -27,8 +31,9 @@ namespace korvelce {
 
 namespace {
 
-// SIGTERM and SIGINT end the run like Exit does, so the state is still saved: the handler
-// only writes a byte that the event loop then reads.
+// SIGTERM, SIGINT and SIGHUP (the terminal or session went away) end the run like Exit does,
+// so the settings and state are still saved: the handler only writes a byte that the event
+// loop then reads.
 int signalPipe[2] = {-1, -1};
 
 void onSignal(int) {
@@ -36,23 +41,40 @@ void onSignal(int) {
     [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
 }
 
-void quitOnSignals(QObject* context) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, context);
-    QObject::connect(notifier, &QSocketNotifier::activated, context, [] {
-        char byte = 0;
-        [[maybe_unused]] const auto got = ::read(signalPipe[0], &byte, 1);
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            widget->close();
-        QCoreApplication::quit();
-    });
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
-}
+constexpr int kQuitSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+// Catches the quit signals while it lives, then puts back what was there before.
+class QuitOnSignals {
+  public:
+    QuitOnSignals() {
+        if (signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
+        notifier_ = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [] {
+            char byte = 0;
+            [[maybe_unused]] const auto got = ::read(signalPipe[0], &byte, 1);
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                widget->close();
+            QCoreApplication::quit();
+        });
+        struct sigaction action {};
+        action.sa_handler = onSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (std::size_t i = 0; i < std::size(kQuitSignals); ++i)
+            installed_[i] = ::sigaction(kQuitSignals[i], &action, &previous_[i]) == 0;
+    }
+    ~QuitOnSignals() {
+        for (std::size_t i = 0; i < std::size(kQuitSignals); ++i)
+            if (installed_[i]) ::sigaction(kQuitSignals[i], &previous_[i], nullptr);
+    }
+    QuitOnSignals(const QuitOnSignals&) = delete;
+    QuitOnSignals& operator=(const QuitOnSignals&) = delete;
+
+  private:
+    std::unique_ptr<QSocketNotifier> notifier_;
+    std::array<struct sigaction, std::size(kQuitSignals)> previous_{};
+    std::array<bool, std::size(kQuitSignals)> installed_{};
+};
 
 // The handheld screen is virtual: KORVELCE_SCREEN=WxH picks it, 480x800 when unset.
 QSize screenSize() {
@@ -64,14 +86,6 @@ QSize screenSize() {
     const int height = parts[1].trimmed().toInt(&okHeight);
     if (!okWidth || !okHeight) return {};
     return {width, height};
-}
-
-void saveState(const CalcEngine& engine) {
-    const QString path = defaultStatePath();
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    const SaveResult result = saveMemoryImage(engine, path.toStdString());
-    if (!result.ok)
-        showSystemError(QStringLiteral("CreateFile"), QString::fromStdString(result.message));
 }
 
 }  // namespace
@@ -88,16 +102,48 @@ bool loadModuleInto(CalcEngine& engine, int identifier) {
     return true;
 }
 
+bool loadProgramFile(CalcEngine& engine, const QString& path, QString* why) {
+    std::string reason;
+    if (loadMemoryImage(engine, QFile::encodeName(path).toStdString(), &reason)) return true;
+    if (why != nullptr) *why = QString::fromLocal8Bit(reason);
+    return false;
+}
+
+bool openProgramFileReporting(CalcEngine& engine, const QString& path) {
+    QString why;
+    if (loadProgramFile(engine, path, &why)) return true;
+    showSystemError(QStringLiteral("CreateFile"),
+                    QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), why));
+    return false;
+}
+
+QString screenRefusedText() {
+    return QString::fromLatin1(kScreenRefusedText) + QLatin1Char('\n') +
+           QString::fromLatin1(kScreenChoiceText);
+}
+
 int runApplication(const QStringList& arguments) {
+    // The command line taken whole is a program file to load instead of the saved state.
+    const QString named = arguments.join(QLatin1Char(' '));
+
+    // The signals are caught before anything else, so a copy asked to end while it starts
+    // still ends through the way out.
+    const QuitOnSignals quitOnSignals;
+
+    // The claim comes first: a later copy hands its request over and writes nothing.
     SingleInstance instance;
-    if (instance.raiseOtherInstance()) return 0;
+    const SingleInstance::Claim claim =
+        instance.claim(named.isEmpty() ? QString() : QFileInfo(named).absoluteFilePath());
+    if (claim == SingleInstance::Claim::kNoAnswer)
+        reportToStandardError(QStringLiteral("Korvelce"),
+                              QStringLiteral("another copy is running but does not answer"));
+    if (claim != SingleInstance::Claim::kOwner) return 0;
 
     const QSize screen = screenSize();
     const std::optional<int> mode = screenModeFor(screen.width(), screen.height());
     if (!mode) {
         // The same box as a failed system call: error icon, no owner yet.
-        showSystemError(QString::fromLatin1(kScreenRefusedCaption),
-                        QString::fromLatin1(kScreenRefusedText));
+        showSystemError(QString::fromLatin1(kScreenRefusedCaption), screenRefusedText());
         return -1;
     }
 
@@ -107,10 +153,16 @@ int runApplication(const QStringList& arguments) {
     auto engine = std::make_unique<CalcEngine>();
     QtShellServices services;
     engine->setShellServices(&services);
-    const QString named = arguments.isEmpty() ? QString() : arguments.join(QLatin1Char(' '));
-    loadMemoryImage(*engine, (named.isEmpty() ? defaultStatePath() : named).toStdString());
+    // A named file that cannot be read is reported, and the saved state is loaded instead:
+    // starting empty would overwrite the saved state with nothing on the way out.
+    if (named.isEmpty() || !openProgramFileReporting(*engine, named))
+        loadProgramFile(*engine, defaultStatePath());
     loadModuleInto(*engine, settings.module);
     engine->printerPath = settings.printerPath.toStdString();
+
+    // Written again whenever it changes, not only on the way out.
+    SavedState state(*engine, defaultStatePath());
+    state.markCurrent();
 
     FacePictures pictures;
     QString failedCaption;
@@ -121,24 +173,31 @@ int runApplication(const QStringList& arguments) {
         window->loadModule = [&engine, &settings](int identifier) {
             if (loadModuleInto(*engine, identifier)) settings.module = identifier;
         };
+        window->saveState = [&state] { state.saveIfChanged(); };
+        window->loadProgramFile = [&engine](const QString& path) {
+            openProgramFileReporting(*engine, path);
+        };
         services.setOwner(window.get());
         setSystemErrorOwner(window.get());
-        instance.listen([&window] {
+        instance.setRequestHandler([&window](const SingleInstance::Request& request) {
             if (!window) return;
-            window->showNormal();
-            window->raise();
-            window->activateWindow();
+            if (request.file.isEmpty())
+                window->bringToFront();
+            else
+                window->offerProgramFile(request.file);
         });
-        quitOnSignals(window.get());
         window->show();
         QApplication::exec();
     } else {
         showSystemError(ENOENT, failedCaption);
     }
 
+    // Copies started from here on wait for the lock, and start on the state saved below.
+    instance.stopListening();
+    instance.setRequestHandler({});
     window.reset();
     saveSettings(settings);
-    saveState(*engine);
+    state.save();
     return 0;
 }
 

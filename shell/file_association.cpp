@@ -41,25 +41,28 @@ QString escapeStringValue(const QString& text) {
     return out;
 }
 
-// Reads a whole file; empty when it cannot be read.
-QByteArray readFile(const QString& path) {
+// Whether the file at path holds exactly contents.
+bool holds(const QString& path, const QByteArray& contents) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return file.readAll();
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    return file.size() == contents.size() && file.readAll() == contents;
 }
 
-// Replaces the file at path with contents through a temporary file and a rename. Returns
-// whether the file's contents changed.
+// Replaces the file at path with contents through a temporary file and a rename, unless it
+// already holds them. The commit sees every failed write (a full disk among them), and the old
+// file then stays as it was. Returns whether new contents were put in place.
 bool replaceFile(const QString& path, const QByteArray& contents) {
+    if (holds(path, contents)) return false;
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
-    const bool changed = readFile(path) != contents;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
+    // Unbuffered, so that a short write (a full disk) shows in write()'s result: a buffered
+    // one would only be flushed by commit, which does not notice a partial flush.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
     if (file.write(contents) != contents.size()) {
         file.cancelWriting();
         return false;
     }
-    return file.commit() && changed;
+    return file.commit();
 }
 
 // Starts a cache-rebuilding tool on folder when the system has it, without waiting for it.

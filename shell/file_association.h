@@ -22,9 +22,11 @@ QString desktopExecArgument(const QString& argument);
 QByteArray desktopEntryText(const QString& executablePath);
 QByteArray mimePackageText();
 
-// Writes both files (each through a temporary file and a rename), replacing what was there.
-// When the MIME package changed and refreshCaches is set, the user's MIME database and
-// desktop-entry cache are rebuilt by the system's tools in the background. Failures are silent.
+// Writes both files (each through a temporary file and a rename), replacing what was there;
+// a file that already holds its contents is left untouched, and one that cannot be written
+// completely keeps its old contents. When a file changed and refreshCaches is set, the user's
+// MIME database or desktop-entry cache is rebuilt by the system's tools in the background.
+// Failures are silent.
 void registerFileAssociation(const QString& executablePath, bool refreshCaches = true);
 
 }  // namespace korvelce

@@ -2,8 +2,10 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QThread>
@@ -21,6 +23,13 @@ QImage loadImage(const QString& path) {
     QImage image(path);
     if (image.isNull()) return image;
     return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+bool askReplace(QWidget* parent, const QString& name) {
+    return QMessageBox::question(
+               parent, QStringLiteral("Korvelce"),
+               QStringLiteral("Replace the program memory and registers with %1?").arg(name),
+               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
 }  // namespace
@@ -78,6 +87,9 @@ MainWindow::MainWindow(CalcEngine& engine, Settings& settings, int screenMode,
     displayBuffer_.fill(Qt::black);
     buildMenu();
     renderDisplay(false);
+    confirmReplace = askReplace;
+    saveTimer_.setSingleShot(true);
+    connect(&saveTimer_, &QTimer::timeout, this, &MainWindow::onSaveTimer);
 }
 
 MainWindow::~MainWindow() = default;
@@ -207,6 +219,13 @@ void MainWindow::releaseAt() {
 }
 
 void MainWindow::deliverKey(int code) {
+    // The key takes the 2nd state with it: the indicator goes out before the key acts, so it
+    // is not lit behind a dialog that the key opens (LST, WRT).
+    if (secondActive_) {
+        secondActive_ = false;
+        update();
+    }
+    const int modeBefore = engine_.mode;
     if (engine_.mode != kRun) {
         stepStartTick_ = ticks_.elapsed();
         engine_.pressKey(code);
@@ -218,7 +237,23 @@ void MainWindow::deliverKey(int code) {
     }
     displayVisible_ = true;
     secondActive_ = false;
+    // A program just keyed in is saved at once; any other change once the keys rest.
+    if (modeBefore == kLearn && engine_.mode != kLearn)
+        saveNow();
+    else
+        saveTimer_.start(idleSaveMs);
     afterKey();
+}
+
+void MainWindow::saveNow() {
+    saveTimer_.stop();
+    if (saveState) saveState();
+}
+
+void MainWindow::onSaveTimer() {
+    if (saveState) saveState();
+    // A running program keeps changing the state: it is saved again, at this pace.
+    if (engine_.mode == kRun) saveTimer_.start(idleSaveMs);
 }
 
 void MainWindow::afterKey() {
@@ -284,10 +319,15 @@ void MainWindow::runChainStep() {
         waitAndContinue();
         return;
     }
+    runEnded();
+}
+
+void MainWindow::runEnded() {
     runActive_ = false;
     renderDisplay(false);
     update();
     updateBlink();
+    saveTimer_.start(idleSaveMs);
 }
 
 void MainWindow::waitAndContinue() {
@@ -296,10 +336,7 @@ void MainWindow::waitAndContinue() {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
     } while (ticks_.elapsed() < stepStartTick_ + settings_.runDelayMs);
     if (engine_.mode != kRun) {
-        runActive_ = false;
-        renderDisplay(false);
-        update();
-        updateBlink();
+        runEnded();
         return;
     }
     if (runActive_) QCoreApplication::postEvent(this, new QEvent(kRunStepEvent));
@@ -357,7 +394,30 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     settings_.left = x();
     settings_.top = y();
     runActive_ = false;
+    saveTimer_.stop();  // the way out saves the state itself
     event->accept();
+}
+
+void MainWindow::bringToFront() {
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::offerProgramFile(const QString& path) {
+    bringToFront();
+    if (!confirmReplace || !confirmReplace(this, QFileInfo(path).fileName())) return;
+    if (engine_.mode == kRun) {
+        // The program that ran is replaced: its run ends here.
+        engine_.mode = kCalculate;
+        engine_.stopRequested = 0;
+        runActive_ = false;
+    }
+    if (loadProgramFile) loadProgramFile(path);
+    displayVisible_ = true;
+    afterKey();
+    saveTimer_.start(idleSaveMs);
 }
 
 }  // namespace korvelce

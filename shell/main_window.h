@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QImage>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 
@@ -59,6 +60,17 @@ class MainWindow : public QWidget {
     std::function<QString(QWidget*, const QString&)> askPrinterFile;
     // Shows the About dialog; tests replace it.
     std::function<void(QWidget*)> showAboutDialog;
+    // Writes the saved state when it changed (set by start-up).
+    std::function<void()> saveState;
+    // Loads a program file named by a later copy of the program (set by start-up).
+    std::function<void(const QString&)> loadProgramFile;
+    // Asks whether the program memory and registers are to be replaced by the named file.
+    // The default is a question box; tests replace it.
+    std::function<bool(QWidget*, const QString& name)> confirmReplace;
+
+    // How long the calculator stays idle after a change before the state is saved, and the
+    // shortest time between two saves while a program runs.
+    int idleSaveMs = 2000;
 
     // A tap at a point of the window, as press and release; tests and the keyboard use these.
     void pressAt(QPoint point);
@@ -80,6 +92,13 @@ class MainWindow : public QWidget {
     QMenu* popupMenu() { return menu_; }
     void runCommand(int command);
 
+    // Comes to the front, as a later copy of the program asks.
+    void bringToFront();
+    // A later copy was started with a program file: after a question, the file replaces the
+    // program memory and registers.
+    void offerProgramFile(const QString& path);
+    [[nodiscard]] bool saveScheduled() const { return saveTimer_.isActive(); }
+
     // Run-chain tuning: how long one posted event may keep running steps before the window
     // handles its waiting events again.
     static constexpr int kSliceMicroseconds = 4000;
@@ -95,6 +114,9 @@ class MainWindow : public QWidget {
 
   private:
     void afterKey();
+    void runEnded();
+    void saveNow();
+    void onSaveTimer();
     void updateBlink();
     void runChainStep();
     void waitAndContinue();
@@ -123,6 +145,7 @@ class MainWindow : public QWidget {
     QElapsedTimer ticks_;
     qint64 stepStartTick_ = 0;
     QMenu* menu_ = nullptr;
+    QTimer saveTimer_;
 };
 
 }  // namespace korvelce

@@ -2,28 +2,20 @@
 #include <QActionGroup>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
-#include <QStandardPaths>
 #include <QVBoxLayout>
 
 #include "engine/calc_engine.h"
 #include "shell/main_window.h"
+#include "shell/shell_services_qt.h"
 
 namespace korvelce {
 
 namespace {
 
 QString printerFileDialog(QWidget* parent, const QString& current) {
-    QFileDialog dialog(parent, QStringLiteral("Printer file"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilters({QStringLiteral("txt files (*.txt)"), QStringLiteral("All files (*)")});
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    dialog.setDirectory(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
-    if (!current.isEmpty()) dialog.selectFile(current);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().constFirst();
+    return runFileDialog(parent, printerFileRequest(current));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "shell/settings.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <cstdint>
 #include <limits>
@@ -31,6 +32,11 @@ void readInt(const RegistryKey& key, const QString& name, int& value, int lowest
 QString documentsFolder() {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return folder.isEmpty() ? QDir::homePath() : folder;
+}
+
+QString dialogFolder() {
+    const QString documents = documentsFolder();
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
 QString defaultPrinterPath() {

@@ -29,6 +29,9 @@ struct Settings {
 // The user's documents folder (the home folder when the system names none).
 QString documentsFolder();
 
+// Where file dialogs open: the documents folder, or the home folder when that does not exist.
+QString dialogFolder();
+
 // The printer file when none is set: Korvel.txt in the user's documents folder.
 QString defaultPrinterPath();
 

@@ -1,7 +1,9 @@
 #include "shell/shell_services_qt.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 
 #include "engine/calc_engine.h"
 #include "files/listing.h"
@@ -21,7 +23,7 @@ std::string localPath(const QString& path) {
 FileDialogRequest programRequest(bool save) {
     FileDialogRequest request;
     request.save = save;
-    request.folder = documentsFolder();
+    request.folder = dialogFolder();
     request.defaultName = QStringLiteral("prog.kv");
     // "*" and not "*.*": on this system a name need not hold a dot.
     request.filters = {QStringLiteral("Korvel files (*.kv)"), QStringLiteral("All files (*)")};
@@ -43,21 +45,52 @@ FileDialogRequest listingRequest() {
     FileDialogRequest request;
     request.save = true;
     request.title = QStringLiteral("Listing");
-    request.folder = documentsFolder();
+    request.folder = dialogFolder();
     request.defaultName = QStringLiteral("korvel.txt");
     request.filters = {QStringLiteral("txt files (*.txt)"), QStringLiteral("All files (*)")};
     request.defaultSuffix = QStringLiteral("txt");
     return request;
 }
 
-QString runFileDialog(QWidget* owner, const FileDialogRequest& request) {
-    QFileDialog dialog(owner, request.title);
+FileDialogRequest printerFileRequest(const QString& current) {
+    FileDialogRequest request;
+    request.save = true;
+    // Prints are added to the end of the file: choosing an existing one replaces nothing.
+    request.confirmOverwrite = false;
+    request.title = QStringLiteral("Printer file");
+    request.folder = dialogFolder();
+    request.defaultName = current;
+    request.filters = {QStringLiteral("txt files (*.txt)"), QStringLiteral("All files (*)")};
+    request.defaultSuffix = QStringLiteral("txt");
+    request.fileNameLabel = QStringLiteral("Add prints to the end of:");
+    request.acceptLabel = QStringLiteral("Choose");
+    return request;
+}
+
+void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) {
+    if (!request.title.isEmpty()) dialog.setWindowTitle(request.title);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
     dialog.setNameFilters(request.filters);
     dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.fileNameLabel.isEmpty())
+        dialog.setLabelText(QFileDialog::FileName, request.fileNameLabel);
+    if (!request.acceptLabel.isEmpty())
+        dialog.setLabelText(QFileDialog::Accept, request.acceptLabel);
     dialog.setDirectory(request.folder);
-    dialog.selectFile(request.defaultName);
+    // A proposed path takes the dialog to its folder only when that folder exists; otherwise
+    // the dialog would fall back to the folder the program was started from.
+    const QFileInfo proposed(request.defaultName);
+    if (proposed.isAbsolute() && !proposed.absoluteDir().exists())
+        dialog.selectFile(proposed.fileName());
+    else
+        dialog.selectFile(request.defaultName);
+}
+
+QString runFileDialog(QWidget* owner, const FileDialogRequest& request) {
+    QFileDialog dialog(owner);
+    configureFileDialog(dialog, request);
     if (dialog.exec() != QDialog::Accepted) return {};
     const QStringList chosen = dialog.selectedFiles();
     return chosen.isEmpty() ? QString() : chosen.first();
@@ -79,8 +112,11 @@ void QtShellServices::saveProgramFile(CalcEngine& engine) {
 void QtShellServices::openProgramFile(CalcEngine& engine) {
     const QString path = chooseFile(openProgramRequest());
     if (path.isEmpty()) return;
-    // A file that cannot be read leaves the engine as it was, without a message.
-    loadMemoryImage(engine, localPath(path));
+    // A file that cannot be read leaves the engine as it was, and says why.
+    std::string why;
+    if (!loadMemoryImage(engine, localPath(path), &why))
+        korvelce::showSystemError(QStringLiteral("CreateFile"),
+                                  QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(why)));
 }
 
 void QtShellServices::writeListing(CalcEngine& engine) {
@@ -95,6 +131,21 @@ void QtShellServices::writeListing(CalcEngine& engine) {
 
 void QtShellServices::showSystemError(const std::string& caption, const std::string& message) {
     korvelce::showSystemError(QString::fromStdString(caption), QString::fromStdString(message));
+}
+
+bool QtShellServices::printerFileFailed(const std::string& path, const std::string& reason) {
+    const QString file = QFile::decodeName(path.c_str());
+    const QString folder = QFileInfo(file).absolutePath();
+    // A fresh home has no documents folder yet: the printer makes it when it first prints.
+    if (QDir::cleanPath(folder) == QDir::cleanPath(documentsFolder()) &&
+        !QFileInfo::exists(folder) && QDir().mkpath(folder))
+        return true;
+    if (printerFailuresShown_.contains(file)) return false;
+    printerFailuresShown_.insert(file);
+    korvelce::showSystemError(QStringLiteral("Printer file"),
+                              QStringLiteral("Prints cannot be added to %1: %2")
+                                  .arg(file, QString::fromLocal8Bit(reason)));
+    return false;
 }
 
 }  // namespace korvelce

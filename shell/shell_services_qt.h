@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -11,23 +12,31 @@
 
 #include "engine/shell_services.h"
 
+class QFileDialog;
+
 namespace korvelce {
 
 // What one file dialog asks for.
 struct FileDialogRequest {
-    bool save = false;      // a save dialog (asks before overwriting), else an open dialog
-    QString title;          // empty: the dialog's own title
-    QString folder;         // the folder it starts in
-    QString defaultName;    // the file name it proposes
+    bool save = false;             // a save dialog, else an open dialog
+    bool confirmOverwrite = true;  // a save dialog asks before replacing a file
+    QString title;                 // empty: the dialog's own title
+    QString folder;                // the folder it starts in
+    QString defaultName;    // the file name it proposes; a path whose folder exists opens there
     QStringList filters;    // "description (patterns)", the first one selected
     QString defaultSuffix;  // added to a name typed without one; empty for none
+    QString fileNameLabel;  // the label of the file name box; empty for the dialog's own
+    QString acceptLabel;    // the label of the accept button; empty for the dialog's own
 };
 
-// The three requests: WRT, INV WRT and LST.
+// The four requests: WRT, INV WRT, LST and the printer file (currently the file at current).
 FileDialogRequest saveProgramRequest();
 FileDialogRequest openProgramRequest();
 FileDialogRequest listingRequest();
+FileDialogRequest printerFileRequest(const QString& current);
 
+// Sets a dialog up as the request says.
+void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
 // Shows a request as a modal QFileDialog; the chosen path, or empty when the user cancelled.
 QString runFileDialog(QWidget* owner, const FileDialogRequest& request);
 
@@ -49,12 +58,16 @@ class QtShellServices : public ShellServices {
     void openProgramFile(CalcEngine& engine) override;
     void writeListing(CalcEngine& engine) override;
     void showSystemError(const std::string& caption, const std::string& message) override;
+    // A missing documents folder is made for the printer file in it; any other failure is
+    // shown once per file for the whole run.
+    bool printerFileFailed(const std::string& path, const std::string& reason) override;
 
   private:
     QString chooseFile(const FileDialogRequest& request) const;
 
     QPointer<QWidget> owner_;
     FileDialogHook dialog_;
+    QSet<QString> printerFailuresShown_;
 };
 
 }  // namespace korvelce

@@ -236,6 +236,10 @@ TEST_F(CliFiles, InputsFromPipesAndStandardInput) {
         EXPECT_EQ(run.status, 0) << c.args << "\n" << run.all();
         EXPECT_EQ(run.out.substr(0, std::string(c.output).size()), c.output) << c.args;
     }
+    const std::string bell = write("bell.kvs", "LBL A\n1 \x07 2\n");
+    const CliRun assembled = runCli("asm '" + bell + "' -o '" + (dir / "b.kv").string() + "'");
+    EXPECT_EQ(assembled.status, 2);
+    EXPECT_NE(assembled.err.find("'\\x07'"), std::string::npos) << assembled.err;
     const std::string nul = write("nul.txt", std::string("1 a\0b 2", 7));
     const CliRun run = runCli("--keys-file '" + nul + "'");
     EXPECT_EQ(run.status, 2);

@@ -2,9 +2,11 @@
 // alpha operations, the character table, the label list, and a whole formatted tape printed
 // by a program through korvelce-cli.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +17,7 @@
 
 #include "cli/run_keys.h"
 #include "engine/calc_engine.h"
+#include "engine/shell_services.h"
 #include "files/program_source.h"
 #include "support/cli_process.h"
 #include "support/key_sequence.h"
@@ -275,6 +278,80 @@ TEST_F(Printer, UnopenableFileDropsTheOutputSilently) {
     EXPECT_TRUE(fs::is_empty(dir));
 }
 
+// Records what the printer tells the front end; it may make the missing folder and ask for one
+// more try, as the window does for the documents folder.
+class RecordingShell : public ShellServices {
+  public:
+    void saveProgramFile(CalcEngine&) override {}
+    void openProgramFile(CalcEngine&) override {}
+    void writeListing(CalcEngine&) override {}
+    void showSystemError(const std::string&, const std::string&) override {}
+    bool printerFileFailed(const std::string& path, const std::string& reason) override {
+        reports.push_back(path + ": " + reason);
+        if (!makeFolder) return false;
+        std::error_code error;
+        return fs::create_directories(fs::path(path).parent_path(), error);
+    }
+    std::vector<std::string> reports;
+    bool makeFolder = false;
+};
+
+// A printer file that cannot be opened is reported once per print operation (a register list
+// of a hundred lines included), with the system's reason; a folder the front end makes is
+// tried once more and the print lands.
+TEST_F(Printer, UnopenableFileIsReportedToTheShell) {
+    struct Row {
+        const char* name;
+        fs::path path;
+        bool makeFolder;
+        const char* reason;  // of the first report
+        std::size_t reports;
+        bool lands;
+    };
+    const Row rows[] = {
+        {"missing folder", dir / "missing" / "tape.txt", false, "No such file or directory", 1,
+         false},
+        {"a folder", dir, false, "Is a directory", 1, false},
+        {"folder made by the shell", dir / "made" / "tape.txt", true, "No such file or directory",
+         1, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        RecordingShell shell;
+        shell.makeFolder = row.makeFolder;
+        CalcEngine engine;
+        engine.setShellServices(&shell);
+        engine.printerPath = row.path.string();
+        test::press(engine, "1 PRT");
+        ASSERT_EQ(shell.reports.size(), row.reports);
+        EXPECT_EQ(shell.reports[0], row.path.string() + ": " + row.reason);
+        EXPECT_EQ(fs::is_regular_file(row.path) && !tape(row.path).empty(), row.lands);
+        test::press(engine, "0 INV LST");
+        EXPECT_EQ(shell.reports.size(), row.lands ? row.reports : row.reports + 1);
+    }
+}
+
+// A file that stops taking lines (a full disk) is reported once for the operation, and what
+// was written stays.
+TEST_F(Printer, FullDiskIsReportedOnce) {
+    RecordingShell shell;
+    CalcEngine engine;
+    engine.setShellServices(&shell);
+    const fs::path path = attach(engine);
+    struct rlimit previous {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = previous;
+    small.rlim_cur = 100;  // the mark and a few lines
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    test::press(engine, "0 INV LST");
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, oldHandler);
+    ASSERT_EQ(shell.reports.size(), 1u);
+    EXPECT_EQ(shell.reports[0], path.string() + ": File too large");
+    EXPECT_EQ(fs::file_size(path), 100u);
+}
+
 // OP 08 lists the labels from the program counter on, passing over every operand step.
 TEST_F(Printer, LabelListPassesOverOperands) {
     struct Row {
@@ -428,6 +505,18 @@ TEST_F(Printer, FormattedTapeThroughTheCli) {
                   .status,
               0);
     EXPECT_EQ(readBytes(file), kBom + littleEndian(fileTape));
+}
+
+// A printer file the headless front end cannot write: the reason on standard error once, the
+// keys still pressed, exit code 1.
+TEST_F(Printer, CliReportsAnUnwritablePrinterFile) {
+    const fs::path file = dir / "missing" / "tape.txt";
+    const test::CliRun run = test::runCli("--printer '" + file.string() + "' 1 PRT PRT 2");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "2\n");
+    EXPECT_EQ(run.err, "korvelce-cli: cannot write printer file '" + file.string() +
+                           "': No such file or directory\n");
+    EXPECT_FALSE(fs::exists(dir / "missing"));
 }
 
 }  // namespace

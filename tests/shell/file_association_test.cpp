@@ -3,11 +3,18 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <ostream>
+
 #include <QDir>
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+#include <csignal>
+#include <cstdint>
 
 namespace korvelce {
 namespace {
@@ -189,6 +196,108 @@ TEST_F(FileAssociationTest, UnwritableDataFolderFailsSilently) {
     EXPECT_FALSE(QFile::exists(blocker + QStringLiteral("/data")));
     EXPECT_EQ(desktopEntryPath(), blocker + QStringLiteral("/data/applications/korvelce.desktop"));
 }
+
+// The identity of a file's contents on disk: a rewrite through a temporary file and a rename
+// gives a new inode.
+struct FileStamp {
+    ino_t inode = 0;
+    std::int64_t mtimeNs = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp stampOf(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) return {};
+    return {info.st_ino, std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+TEST_F(FileAssociationTest, FilesThatHoldTheirContentsAreNotRewritten) {
+    const QString entry = data_ + QStringLiteral("/applications/korvelce.desktop");
+    const QString package = data_ + QStringLiteral("/mime/packages/korvelce.xml");
+    registerFileAssociation(QStringLiteral("/usr/bin/korvelce"), false);
+    const FileStamp entryBefore = stampOf(entry);
+    const FileStamp packageBefore = stampOf(package);
+    ASSERT_NE(entryBefore.inode, 0u);
+    ASSERT_NE(packageBefore.inode, 0u);
+
+    registerFileAssociation(QStringLiteral("/usr/bin/korvelce"), false);
+    EXPECT_EQ(stampOf(entry), entryBefore);
+    EXPECT_EQ(stampOf(package), packageBefore);
+
+    // Another executable changes the entry only.
+    registerFileAssociation(QStringLiteral("/opt/korvelce"), false);
+    EXPECT_NE(stampOf(entry).inode, entryBefore.inode);
+    EXPECT_EQ(execLine(read(entry)), QStringLiteral("Exec=/opt/korvelce %f"));
+    EXPECT_EQ(stampOf(package), packageBefore);
+}
+
+// What makes the writes fail while the test runs.
+enum class WriteFailure { kReadOnlyFolders, kFullDisk };
+
+void PrintTo(WriteFailure failure, std::ostream* out) {
+    *out << (failure == WriteFailure::kFullDisk ? "full disk" : "read-only folders");
+}
+
+class FailedWriteTest : public FileAssociationTest,
+                        public ::testing::WithParamInterface<WriteFailure> {};
+
+// A write that fails (a full disk, a folder that cannot be written) keeps the old file whole,
+// and no temporary file is left behind.
+TEST_P(FailedWriteTest, OldFilesStayAsTheyWere) {
+    const QString applications = data_ + QStringLiteral("/applications");
+    const QString packages = data_ + QStringLiteral("/mime/packages");
+    const QString entry = applications + QStringLiteral("/korvelce.desktop");
+    const QString package = packages + QStringLiteral("/korvelce.xml");
+    registerFileAssociation(QStringLiteral("/old/korvelce"), false);
+    {
+        QFile file(package);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("<mime-info/>\n");  // someone else's package, shorter than ours
+    }
+    const QByteArray oldEntry = read(entry);
+    const QByteArray oldPackage = read(package);
+
+    if (GetParam() == WriteFailure::kReadOnlyFolders) {
+        if (::geteuid() == 0) GTEST_SKIP() << "permissions do not hold back the superuser";
+        const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ExeOwner;
+        ASSERT_TRUE(QFile::setPermissions(applications, readOnly));
+        ASSERT_TRUE(QFile::setPermissions(packages, readOnly));
+        registerFileAssociation(QStringLiteral("/new/korvelce"), false);
+        const auto writable = readOnly | QFileDevice::WriteOwner;
+        QFile::setPermissions(applications, writable);
+        QFile::setPermissions(packages, writable);
+    } else {
+        // A file may not grow past a few bytes: every write of the new contents fails as on a
+        // full disk (and the signal that would end the process is ignored meanwhile).
+        struct rlimit previous {};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = previous;
+        small.rlim_cur = 8;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        registerFileAssociation(QStringLiteral("/new/korvelce"), false);
+        ::setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, oldHandler);
+    }
+
+    EXPECT_EQ(read(entry), oldEntry);
+    EXPECT_EQ(read(package), oldPackage);
+    EXPECT_EQ(QDir(applications).entryList(QDir::Files),
+              QStringList{QStringLiteral("korvelce.desktop")});
+    EXPECT_EQ(QDir(packages).entryList(QDir::Files), QStringList{QStringLiteral("korvelce.xml")});
+
+    // Once the writes succeed again, the new contents arrive.
+    registerFileAssociation(QStringLiteral("/new/korvelce"), false);
+    EXPECT_EQ(execLine(read(entry)), QStringLiteral("Exec=/new/korvelce %f"));
+    EXPECT_EQ(read(package), mimePackageText());
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, FailedWriteTest,
+                         ::testing::Values(WriteFailure::kReadOnlyFolders, WriteFailure::kFullDisk),
+                         [](const ::testing::TestParamInfo<WriteFailure>& row) {
+                             return row.param == WriteFailure::kFullDisk ? "FullDisk"
+                                                                         : "ReadOnlyFolders";
+                         });
 
 }  // namespace
 }  // namespace korvelce

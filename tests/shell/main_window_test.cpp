@@ -3,19 +3,32 @@
 // blinking error, and start-up and shutdown.
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <cstring>
 #include <memory>
+#include <string_view>
+#include <vector>
 
-#include "files/program_source.h"
 #include "engine/calc_engine.h"
+#include "files/memory_image.h"
+#include "files/program_source.h"
 #include "shell/application.h"
 #include "shell/main_window.h"
-#include "files/memory_image.h"
+#include "shell/saved_state.h"
+#include "shell/shell_services_qt.h"
 #include "shell/single_instance.h"
 #include "shell/system_error.h"
 #include "support/key_sequence.h"
@@ -195,6 +208,54 @@ TEST_P(Face, WriteScreenshot) {
     EXPECT_TRUE(shot.save(path));
 }
 
+// A 2nd function that opens a dialog (LST, WRT, INV WRT) takes the 2nd state with it: the
+// indicator is out, on the face too, while the dialog is open.
+TEST_P(Face, SecondGoesOutWhenItsKeyOpensADialog) {
+    QtShellServices services;
+    engine.setShellServices(&services);
+    const Layout& l = window->layout();
+    const QRect indicator(window->skinOrigin() + QPoint(l.secondX, l.indicatorY),
+                          QSize(l.secondWidth, l.indicatorHeight));
+    auto indicatorDark = [&] {
+        const QImage face = window->grab().toImage().copy(indicator);
+        for (int y = 0; y < face.height(); ++y)
+            for (int x = 0; x < face.width(); ++x)
+                if ((face.pixel(x, y) & 0xFFFFFF) != 0) return false;
+        return true;
+    };
+    struct Seen {
+        int dialogs = 0;
+        bool secondActive = true;
+        bool dark = false;
+    } seen;
+    services.setFileDialog([&](QWidget*, const FileDialogRequest&) {
+        ++seen.dialogs;
+        seen.secondActive = window->secondActive();
+        seen.dark = indicatorDark();
+        return QString();
+    });
+    // The keys before 2nd, then the key under 2nd: LST is 2nd =, WRT is 2nd R/S.
+    struct Row {
+        const char* name;
+        std::vector<std::pair<int, int>> before;
+        std::pair<int, int> key;
+    };
+    const Row rows[] = {{"LST", {}, {4, 8}}, {"WRT", {}, {0, 8}}, {"INV WRT", {{1, 1}}, {0, 8}}};
+    for (const Row& row : rows) {
+        seen = Seen{};
+        for (const auto& [c, r] : row.before)
+            tap(c, r);
+        tap(0, 1);
+        ASSERT_TRUE(window->secondActive());
+        ASSERT_FALSE(indicatorDark()) << "the lit indicator must differ from black";
+        tap(row.key.first, row.key.second);
+        EXPECT_EQ(seen.dialogs, 1) << row.name;
+        EXPECT_FALSE(seen.secondActive) << row.name;
+        EXPECT_TRUE(seen.dark) << row.name;
+        EXPECT_FALSE(window->secondActive()) << row.name;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Modes, Face, ::testing::Values(0, 1, 2));
 
 TEST(HitTest, ModeZeroEdges) {
@@ -227,6 +288,166 @@ TEST(RunChain, PauseShowsTheValueForTheLongPause) {
     EXPECT_EQ(engine.displayText(), "56");  // PAU does not end the number being typed
 }
 
+// The state is written while the window runs: once the keys rest after a change, at once when
+// learn mode is left, and at a steady pace while a program runs.
+class SavingState : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        QString failed;
+        ASSERT_TRUE(loadFacePictures(2, pictures, failed));
+        window = std::make_unique<MainWindow>(engine, settings, 2, pictures, QSize(480, 800));
+        state = std::make_unique<SavedState>(engine, path);
+        state->markCurrent();
+        window->saveState = [this] {
+            ++saves;
+            state->saveIfChanged();
+        };
+    }
+    void keys(std::string_view tokens) {
+        for (const int code : test::keyCodes(tokens))
+            window->deliverKey(code);
+    }
+    // The engine the state file holds now.
+    std::unique_ptr<CalcEngine> onDisk() const {
+        auto loaded = std::make_unique<CalcEngine>();
+        EXPECT_TRUE(loadMemoryImage(*loaded, path.toStdString()));
+        return loaded;
+    }
+
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("state/Korvelce.kv"));
+    CalcEngine engine;
+    Settings settings;
+    FacePictures pictures;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<SavedState> state;
+    int saves = 0;
+};
+
+TEST_F(SavingState, AChangeIsSavedOnceTheKeysRest) {
+    window->idleSaveMs = 200;
+    keys("5 STO 01");
+    EXPECT_FALSE(QFile::exists(path)) << "not while keys are pressed";
+    EXPECT_TRUE(window->saveScheduled());
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(path); }, 3000));
+    EXPECT_EQ(onDisk()->registers[1].toInteger(), 5);
+    EXPECT_FALSE(state->changed());
+
+    // Keys that change nothing kept in the state write nothing.
+    const int before = saves;
+    QFile::remove(path);
+    keys("7 + 8 =");
+    ASSERT_TRUE(waitFor([&] { return saves > before; }, 3000));
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST_F(SavingState, LeavingLearnModeSavesAtOnce) {
+    window->idleSaveMs = 60000;
+    keys("LRN 2 * 3 = R/S");
+    EXPECT_FALSE(QFile::exists(path));
+    keys("LRN");
+    ASSERT_TRUE(QFile::exists(path));
+    const auto saved = onDisk();
+    EXPECT_EQ(saved->programMemory[0][0], 2);
+    EXPECT_EQ(saved->programMemory[0][1], key::kMultiply);
+    EXPECT_FALSE(window->saveScheduled());
+}
+
+TEST_F(SavingState, ARunningProgramIsSavedAtASteadyPace) {
+    window->idleSaveMs = 100;
+    assembleProgram(engine, "LBL A 1 SUM 00 GTO A");
+    state->markCurrent();
+    keys("A");
+    ASSERT_EQ(engine.mode, kRun);
+    QElapsedTimer running;
+    running.start();
+    ASSERT_TRUE(waitFor([&] { return running.elapsed() >= 1000; }, 5000));
+    const qint64 ranMs = running.elapsed();
+    const int duringRun = saves;
+    // Saved while it runs, but never more often than once per period.
+    EXPECT_GE(duringRun, 2);
+    EXPECT_LE(duringRun, ranMs / 100 + 1);
+    EXPECT_GT(onDisk()->registers[0].toInteger(), 0);
+    keys("R/S");
+    ASSERT_TRUE(waitFor([&] { return !window->runActive(); }));
+    // The state at the stop is written once the period has passed.
+    ASSERT_TRUE(waitFor([&] { return !state->changed(); }, 3000));
+    EXPECT_EQ(onDisk()->registers[0], engine.registers[0]);
+}
+
+TEST(SavedStateFile, FailureIsShownOnceUntilASaveSucceeds) {
+    QTemporaryDir dir;
+    QStringList reports;
+    const SystemErrorPresenter previous = setSystemErrorPresenter(
+        [&reports](const QString& caption, const QString&) { reports << caption; });
+    // A file where the state's folder should be: nothing can be written below it.
+    const QString blocker = dir.filePath(QStringLiteral("blocker"));
+    QFile(blocker).open(QIODevice::WriteOnly);
+    CalcEngine engine;
+    SavedState state(engine, blocker + QStringLiteral("/Korvelce.kv"));
+    state.markCurrent();
+    state.saveIfChanged();
+    EXPECT_TRUE(reports.isEmpty()) << "nothing changed, nothing written";
+    for (int i = 1; i <= 3; ++i) {
+        engine.registers[0] = DecNumber::fromInt(i);
+        state.saveIfChanged();
+    }
+    EXPECT_EQ(reports, QStringList{QStringLiteral("CreateFile")});
+    state.save();  // the way out always reports
+    EXPECT_EQ(reports.size(), 2);
+    setSystemErrorPresenter(previous);
+}
+
+// A later copy names a program file: the running window asks, and replaces its program memory
+// and registers only on Yes; a program running then ends.
+TEST(ProgramFileFromAnotherCopy, ReplacesOnlyWhenConfirmed) {
+    QTemporaryDir dir;
+    const QString named = dir.filePath(QStringLiteral("named.kv"));
+    CalcEngine source;
+    source.registers[7] = DecNumber::fromInt(42);
+    assembleProgram(source, "LBL B 9 R/S");
+    ASSERT_TRUE(saveMemoryImage(source, named.toStdString()).ok);
+    FacePictures pictures;
+    QString failed;
+    ASSERT_TRUE(loadFacePictures(2, pictures, failed));
+    for (const bool running : {false, true}) {
+        for (const bool yes : {false, true}) {
+            CalcEngine engine;
+            Settings settings;
+            MainWindow window(engine, settings, 2, pictures, QSize(480, 800));
+            window.loadProgramFile = [&engine](const QString& path) {
+                loadProgramFile(engine, path);
+            };
+            QString asked;
+            window.confirmReplace = [&](QWidget*, const QString& name) {
+                asked = name;
+                return yes;
+            };
+            assembleProgram(engine, "LBL A 1 SUM 00 GTO A");
+            const auto program = engine.programMemory[0];
+            if (running) {
+                window.deliverKey(key::kA);
+                ASSERT_EQ(engine.mode, kRun);
+            }
+            window.offerProgramFile(named);
+            EXPECT_EQ(asked, QStringLiteral("named.kv"));
+            if (yes) {
+                EXPECT_EQ(engine.programMemory[0], source.programMemory[0]);
+                EXPECT_EQ(engine.registers[7].toInteger(), 42);
+                EXPECT_EQ(engine.mode, kCalculate);
+                EXPECT_TRUE(window.saveScheduled());
+            } else {
+                EXPECT_EQ(engine.programMemory[0], program);
+                EXPECT_TRUE(engine.registers[7].isZero());
+                EXPECT_EQ(engine.mode, running ? kRun : kCalculate);
+            }
+            if (engine.mode == kRun) window.deliverKey(key::kRunStop);
+            ASSERT_TRUE(waitFor([&] { return !window.runActive(); }));
+        }
+    }
+}
+
 // Start-up and shutdown, in this process: the application's folders are the temporary home
 // the test main set up.
 class StartUp : public ::testing::Test {
@@ -236,30 +457,36 @@ class StartUp : public ::testing::Test {
             reports.append(caption + QStringLiteral(": ") + text);
         });
         QFile::remove(defaultStatePath());
+        closer.setSingleShot(true);
+        QObject::connect(&closer, &QTimer::timeout, [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (qobject_cast<MainWindow*>(w) != nullptr) w->close();
+        });
     }
     void TearDown() override {
         setSystemErrorPresenter(previous);
         qunsetenv("KORVELCE_SCREEN");
     }
     // Closes the window shortly after it shows.
-    static void closeSoon() {
-        QTimer::singleShot(200, [] {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (qobject_cast<MainWindow*>(w) != nullptr) w->close();
-        });
-    }
+    void closeSoon() { closer.start(200); }
     SystemErrorPresenter previous;
     QStringList reports;
+    QTimer closer;
 };
 
 TEST_F(StartUp, RefusesAnUnsupportedScreenWithoutWritingAnything) {
-    qputenv("KORVELCE_SCREEN", "320x240");
-    EXPECT_EQ(runApplication({}), -1);
-    ASSERT_EQ(reports.size(), 1);
-    EXPECT_EQ(reports.front().toStdString(),
-              "Korvelce is unable to run: Only 240x320, 240x400, 480x640, 480x800 in Portrait "
-              "mode are supported");
-    EXPECT_FALSE(QFile::exists(defaultStatePath()));
+    // The refusal keeps its first line and names the variable and the sizes on a second one.
+    const QString expected = QStringLiteral(
+        "Korvelce is unable to run: Only 240x320, 240x400, 480x640, 480x800 in Portrait mode "
+        "are supported\nSet KORVELCE_SCREEN to one of 480x800, 480x640, 240x400, 240x320.");
+    for (const char* screen : {"320x240", "800x480", "480x801", "large", ""}) {
+        reports.clear();
+        qputenv("KORVELCE_SCREEN", screen);
+        EXPECT_EQ(runApplication({}), -1) << screen;
+        ASSERT_EQ(reports.size(), 1) << screen;
+        EXPECT_EQ(reports.front(), expected) << screen;
+        EXPECT_FALSE(QFile::exists(defaultStatePath())) << screen;
+    }
 }
 
 TEST_F(StartUp, NamedFileIsLoadedAndLeftAloneWhileTheStateIsWritten) {
@@ -286,14 +513,153 @@ TEST_F(StartUp, NamedFileIsLoadedAndLeftAloneWhileTheStateIsWritten) {
     EXPECT_EQ(namedFile.readAll(), before);
 }
 
-TEST_F(StartUp, SecondCopyRaisesTheFirstAndExits) {
+// A named file that cannot be read (missing, a folder) is reported, and the calculator works on
+// its saved state, which the way out then writes back unchanged instead of emptied.
+TEST_F(StartUp, UnreadableNamedFileKeepsTheSavedState) {
+    QTemporaryDir dir;
+    CalcEngine kept;
+    kept.registers[3] = DecNumber::fromInt(33);
+    assembleProgram(kept, "LBL B 2 * 2 = R/S");
+    const QByteArray keptBytes = [&] {
+        const auto bytes = memoryImageBytes(kept);
+        return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                          static_cast<qsizetype>(bytes.size()));
+    }();
+    for (const QString& named : {dir.filePath(QStringLiteral("missing.kv")), dir.path()}) {
+        reports.clear();
+        QDir().mkpath(QFileInfo(defaultStatePath()).absolutePath());
+        ASSERT_TRUE(saveMemoryImage(kept, defaultStatePath().toStdString()).ok);
+        closeSoon();
+        EXPECT_EQ(runApplication({named}), 0);
+        ASSERT_EQ(reports.size(), 1) << named.toStdString();
+        EXPECT_TRUE(reports.front().startsWith(QStringLiteral("CreateFile: ") + named))
+            << reports.front().toStdString();
+        QFile state(defaultStatePath());
+        ASSERT_TRUE(state.open(QIODevice::ReadOnly));
+        EXPECT_EQ(state.readAll(), keptBytes) << named.toStdString();
+    }
+}
+
+// A second copy hands its request to the first (the named file made absolute) and exits at
+// once without writing anything.
+TEST_F(StartUp, SecondCopyHandsItsRequestToTheFirstAndExits) {
     SingleInstance first;
-    int raised = 0;
-    ASSERT_TRUE(first.listen([&raised] { ++raised; }));
-    EXPECT_EQ(runApplication({}), 0);
-    ASSERT_TRUE(waitFor([&] { return raised == 1; }, 2000));
+    ASSERT_EQ(first.claim(), SingleInstance::Claim::kOwner);
+    QList<SingleInstance::Request> requests;
+    first.setRequestHandler(
+        [&requests](const SingleInstance::Request& request) { requests.append(request); });
+    const QString here = QDir::currentPath();
+    const std::pair<QStringList, QString> rows[] = {
+        {{}, {}},
+        {{QStringLiteral("prog.kv")}, here + QStringLiteral("/prog.kv")},
+        {{QStringLiteral("my"), QStringLiteral("prog.kv")}, here + QStringLiteral("/my prog.kv")},
+        {{QStringLiteral("/tmp/100% sûr/a\nb.kv")}, QStringLiteral("/tmp/100% sûr/a\nb.kv")}};
+    for (const auto& [arguments, file] : rows) {
+        requests.clear();
+        EXPECT_EQ(runApplication(arguments), 0);
+        ASSERT_TRUE(waitFor([&] { return !requests.isEmpty(); }, 2000));
+        ASSERT_EQ(requests.size(), 1);
+        EXPECT_EQ(requests.front().file, file);
+    }
     EXPECT_FALSE(QFile::exists(defaultStatePath()));
 }
+
+// The claim is held for the owner's whole life; a socket nobody listens on does not stand in
+// the way; a copy that holds the claim without listening (on its way out) is waited for.
+TEST(SingleInstanceClaim, HeldForLifeStaleSocketReplaced) {
+    SingleInstance probe;
+    {
+        // A socket file left behind by a copy that was killed.
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        ASSERT_GE(fd, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray name = QFile::encodeName(probe.socketPath());
+        ASSERT_LT(static_cast<std::size_t>(name.size()), sizeof address.sun_path);
+        std::memcpy(address.sun_path, name.constData(), static_cast<std::size_t>(name.size()));
+        QFile::remove(probe.socketPath());
+        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        ::close(fd);
+        ASSERT_TRUE(QFileInfo::exists(probe.socketPath()));
+    }
+    auto owner = std::make_unique<SingleInstance>();
+    ASSERT_EQ(owner->claim(), SingleInstance::Claim::kOwner);
+    int requests = 0;
+    owner->setRequestHandler([&requests](const SingleInstance::Request&) { ++requests; });
+    SingleInstance second;
+    EXPECT_EQ(second.claim({}, 2000), SingleInstance::Claim::kHandedOver);
+    EXPECT_TRUE(waitFor([&] { return requests == 1; }, 2000));
+
+    owner->stopListening();
+    QElapsedTimer waited;
+    waited.start();
+    SingleInstance third;
+    EXPECT_EQ(third.claim({}, 300), SingleInstance::Claim::kNoAnswer);
+    EXPECT_GE(waited.elapsed(), 300);
+
+    owner.reset();
+    EXPECT_FALSE(QFileInfo::exists(probe.socketPath()));
+    EXPECT_FALSE(QFileInfo::exists(probe.lockPath()));
+    SingleInstance fourth;
+    EXPECT_EQ(fourth.claim({}, 0), SingleInstance::Claim::kOwner);
+}
+
+// The whole way of a file opened while the calculator runs: a second program started with the
+// file's name (relative to its own folder) makes the running window ask; Yes loads the file,
+// No leaves everything as it was. The second program exits 0 at once either way.
+class OpenWhileRunning : public StartUp, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(OpenWhileRunning, TheRunningWindowAsksThenLoads) {
+    const bool yes = GetParam();
+    QTemporaryDir dir;
+    const QString named = dir.filePath(QStringLiteral("named prog.kv"));
+    CalcEngine source;
+    source.registers[7] = DecNumber::fromInt(42);
+    assembleProgram(source, "LBL A 1 + 1 = R/S");
+    ASSERT_TRUE(saveMemoryImage(source, named.toStdString()).ok);
+    const std::vector<std::uint8_t> fresh = memoryImageBytes(CalcEngine());
+
+    QProcess second;
+    second.setWorkingDirectory(dir.path());
+    QString question;
+    // Timers of the test's own, so that none outlives it.
+    QTimer starter;
+    starter.setSingleShot(true);
+    QObject::connect(&starter, &QTimer::timeout, [&second] {
+        second.start(QStringLiteral(KORVELCE_WINDOW_PATH), {QStringLiteral("named prog.kv")});
+    });
+    starter.start(300);
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !question.isEmpty()) return;
+        question = box->text();
+        box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+        closeSoon();
+    });
+    answer.start(50);
+    // Whatever happens, the window does not stay open.
+    closer.start(20000);
+
+    EXPECT_EQ(runApplication({}), 0);
+    answer.stop();
+    if (second.state() != QProcess::NotRunning) {
+        ASSERT_TRUE(second.waitForFinished(10000));
+    }
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(question,
+              QStringLiteral("Replace the program memory and registers with named prog.kv?"));
+    EXPECT_TRUE(reports.isEmpty()) << reports.join(QLatin1Char('\n')).toStdString();
+    QFile state(defaultStatePath());
+    ASSERT_TRUE(state.open(QIODevice::ReadOnly));
+    const QByteArray saved = state.readAll();
+    const std::vector<std::uint8_t> expected = yes ? memoryImageBytes(source) : fresh;
+    EXPECT_EQ(saved, QByteArray(reinterpret_cast<const char*>(expected.data()),
+                                static_cast<qsizetype>(expected.size())));
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, OpenWhileRunning, ::testing::Values(false, true));
 
 }  // namespace
 }  // namespace korvelce

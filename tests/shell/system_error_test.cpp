@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -16,6 +18,7 @@
 
 #include "engine/calc_engine.h"
 #include "engine/key_codes.h"
+#include "shell/settings.h"
 #include "shell/shell_services_qt.h"
 
 namespace korvelce {
@@ -184,12 +187,13 @@ TEST_F(ShellServicesTest, SavedProgramFileOpensIntoAnotherEngine) {
 }
 
 TEST_F(ShellServicesTest, DialogsAskWhatEachKeyNeeds) {
+    const QString documents = home_ + QStringLiteral("/Documents");
+    ASSERT_TRUE(QDir().mkpath(documents));
     CalcEngine engine;
     services_.saveProgramFile(engine);
     services_.openProgramFile(engine);
     services_.writeListing(engine);
     ASSERT_EQ(requests_.size(), 3u);
-    const QString documents = home_ + QStringLiteral("/Documents");
     const QStringList programFilters = {QStringLiteral("Korvel files (*.kv)"),
                                         QStringLiteral("All files (*)")};
 
@@ -307,6 +311,99 @@ TEST_F(ShellServicesTest, EngineErrorReportsReachTheBox) {
     ASSERT_EQ(captured_.reports.size(), 1u);
     EXPECT_EQ(captured_.reports[0].caption, QStringLiteral("Création listing"));
     EXPECT_EQ(captured_.reports[0].text, QStringLiteral("Permission denied"));
+}
+
+// --- Where the dialogs open, and the printer file ---
+
+// Every dialog starts in the documents folder, or in the home folder when there is none; never
+// in the folder the program was started from.
+TEST_F(ShellServicesTest, DialogsOpenInTheDocumentsOrTheHomeFolder) {
+    const QString documents = home_ + QStringLiteral("/Documents");
+    const QString elsewhere = dir_.filePath(QStringLiteral("started here"));
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    const QString startedIn = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(elsewhere));
+    const QString printerInDocuments = documents + QStringLiteral("/Korvel.txt");
+    for (const bool documentsExist : {false, true}) {
+        if (documentsExist) {
+            ASSERT_TRUE(QDir().mkpath(documents));
+        }
+        const QString expected = documentsExist ? documents : home_;
+        const std::pair<const char*, FileDialogRequest> requests[] = {
+            {"WRT", saveProgramRequest()},
+            {"INV WRT", openProgramRequest()},
+            {"LST", listingRequest()},
+            {"printer file", printerFileRequest(printerInDocuments)}};
+        for (const auto& [name, request] : requests) {
+            QFileDialog dialog;
+            configureFileDialog(dialog, request);
+            EXPECT_EQ(QDir(dialog.directory()).absolutePath(), expected)
+                << name << (documentsExist ? " with" : " without") << " documents folder";
+        }
+    }
+    ASSERT_TRUE(QDir::setCurrent(startedIn));
+}
+
+// Prints are added to the end of the printer file: its dialog never asks about replacing,
+// and says where the prints go. The program dialogs still ask before replacing a file.
+TEST_F(ShellServicesTest, PrinterFileDialogDoesNotOfferToReplace) {
+    const std::pair<FileDialogRequest, bool> rows[] = {
+        {printerFileRequest(home_ + QStringLiteral("/Korvel.txt")), false},
+        {saveProgramRequest(), true},
+        {listingRequest(), true}};
+    for (const auto& [request, asks] : rows) {
+        QFileDialog dialog;
+        configureFileDialog(dialog, request);
+        EXPECT_EQ(dialog.testOption(QFileDialog::DontConfirmOverwrite), !asks)
+            << request.title.toStdString();
+        EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
+    }
+    QFileDialog printer;
+    configureFileDialog(printer, printerFileRequest({}));
+    EXPECT_EQ(printer.windowTitle(), QStringLiteral("Printer file"));
+    EXPECT_TRUE(printer.labelText(QFileDialog::FileName).contains(QStringLiteral("end")))
+        << printer.labelText(QFileDialog::FileName).toStdString();
+}
+
+// A fresh home has no documents folder: the printer makes it the first time it prints, and
+// nothing is reported.
+TEST_F(ShellServicesTest, PrinterMakesTheMissingDocumentsFolder) {
+    CalcEngine engine;
+    engine.setShellServices(&services_);
+    const QString documents = home_ + QStringLiteral("/Documents");
+    engine.printerPath = QFile::encodeName(documents + QStringLiteral("/Korvel.txt")).toStdString();
+    ASSERT_FALSE(QFileInfo::exists(documents));
+    engine.pressKey(1);
+    engine.pressKey(key::kPrt);
+    engine.pressKey(key::kPrt);
+    EXPECT_TRUE(captured_.reports.empty());
+    QFile tape(documents + QStringLiteral("/Korvel.txt"));
+    ASSERT_TRUE(tape.open(QIODevice::ReadOnly));
+    // The byte-order mark and two lines of 15 UTF-16 characters.
+    EXPECT_EQ(tape.size(), 2 + 2 * 2 * 15);
+}
+
+// A printer file that cannot be written is shown once for the run, naming the file and the
+// reason; other folders than the documents folder are never made.
+TEST_F(ShellServicesTest, UnwritablePrinterFileIsShownOnce) {
+    const QString missingFolder = dir_.filePath(QStringLiteral("gone/Korvel.txt"));
+    const QString folderItself = dir_.path();
+    const std::pair<QString, QString> rows[] = {{missingFolder, "No such file or directory"},
+                                                {folderItself, "Is a directory"}};
+    for (const auto& [path, reason] : rows) {
+        CapturedReports captured;
+        CalcEngine engine;
+        engine.setShellServices(&services_);
+        engine.printerPath = QFile::encodeName(path).toStdString();
+        for (int i = 0; i < 3; ++i)
+            engine.pressKey(key::kPrt);
+        ASSERT_EQ(captured.reports.size(), 1u) << path.toStdString();
+        EXPECT_EQ(captured.reports[0].caption, QStringLiteral("Printer file"));
+        EXPECT_TRUE(captured.reports[0].text.contains(path)) << path.toStdString();
+        EXPECT_TRUE(captured.reports[0].text.contains(reason))
+            << captured.reports[0].text.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(dir_.filePath(QStringLiteral("gone"))));
 }
 
 }  // namespace
