@@ -118,14 +118,14 @@ void makeFolderFor(const std::string& path) {
 }
 
 // Appends one printed line to a printer file as the calculator's printer does: UTF-16LE, a
-// byte-order mark starting a new file.
-void appendToPrinterFile(const std::string& path, std::u16string_view line) {
+// byte-order mark starting a new file. Returns what went wrong, or "" when the line is written.
+std::string appendToPrinterFile(const std::string& path, std::u16string_view line) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-    if (fd < 0) return;
+    if (fd < 0) return std::strerror(errno);
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        return;
+        return "not a regular file";
     }
     std::string bytes;
     if (info.st_size == 0) bytes = "\xFF\xFE";
@@ -133,13 +133,18 @@ void appendToPrinterFile(const std::string& path, std::u16string_view line) {
         bytes += static_cast<char>(c & 0xFF);
         bytes += static_cast<char>(c >> 8);
     }
+    std::string problem;
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0) break;
+        if (n <= 0) {
+            problem = n < 0 ? std::strerror(errno) : "nothing could be written";
+            break;
+        }
         done += static_cast<std::size_t>(n);
     }
     ::close(fd);
+    return problem;
 }
 
 // The terminal's width in columns, 80 when it cannot be told.
@@ -246,6 +251,7 @@ class Session : public ShellServices {
     History* history_ = nullptr;
     std::string historyFile_;
     bool historyWarned_ = false;
+    bool printerWarned_ = false;
     std::string prompt_ = "korvelce> ";
     bool askingFile_ = false;
     bool second_ = false;  // the 2nd key is down for the next key
@@ -269,8 +275,12 @@ void Session::showDisplay() {
 
 void Session::printed(std::u16string_view line) {
     say(paperLine(line));
-    if (!options_.printerPath.empty() && options_.printerPath != "-")
-        appendToPrinterFile(options_.printerPath, line);
+    if (options_.printerPath.empty() || options_.printerPath == "-") return;
+    const std::string problem = appendToPrinterFile(options_.printerPath, line);
+    // Said once; the paper on the terminal goes on.
+    if (!problem.empty() && !printerWarned_)
+        say("cannot write printer file '" + options_.printerPath + "': " + problem);
+    printerWarned_ = printerWarned_ || !problem.empty();
 }
 
 void Session::drawStatus(const std::string& text) {

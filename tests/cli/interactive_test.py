@@ -295,6 +295,11 @@ class Interactive(unittest.TestCase):
         with open(printer, "rb") as f:
             paper = f.read().decode("utf-16")
         self.assertEqual(paper.split(), ["123.", "4."])
+        # A printer file that cannot be written is said once; the terminal's paper goes on.
+        blocked = self.start("--printer", self.dir)
+        out = blocked.line("1 PRT 2 PRT")
+        self.assertEqual(out.count("cannot write printer file"), 1)
+        self.assertIn("|          2.        |", out)
 
     def test_a_session_keeps_registers_and_program(self):
         session = self.path("sub/session.kv")
