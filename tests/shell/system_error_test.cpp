@@ -260,16 +260,23 @@ TEST_F(ShellServicesTest, FailedSaveIsReportedOnceAsCreateFile) {
     EXPECT_FALSE(QFile::exists(answer_));
 }
 
-TEST_F(ShellServicesTest, UnreadableFileLeavesTheEngineSilently) {
-    CalcEngine engine;
-    fill(engine);
-    const auto program = engine.programMemory[0];
-    engine.programCounter = 12;
-    answer_ = dir_.filePath(QStringLiteral("missing.kv"));
-    services_.openProgramFile(engine);
-    EXPECT_EQ(engine.programMemory[0], program);
-    EXPECT_EQ(engine.programCounter, 12);
-    EXPECT_TRUE(captured_.reports.empty());
+// A file that cannot be read (missing, a folder) leaves the engine as it was and says why.
+TEST_F(ShellServicesTest, UnreadableFileLeavesTheEngineAndSaysWhy) {
+    for (const QString& name : {QStringLiteral("missing.kv"), QString()}) {
+        captured_.reports.clear();
+        CalcEngine engine;
+        fill(engine);
+        const auto program = engine.programMemory[0];
+        engine.programCounter = 12;
+        answer_ = name.isEmpty() ? dir_.path() : dir_.filePath(name);
+        services_.openProgramFile(engine);
+        EXPECT_EQ(engine.programMemory[0], program);
+        EXPECT_EQ(engine.programCounter, 12);
+        ASSERT_EQ(captured_.reports.size(), 1u);
+        EXPECT_EQ(captured_.reports[0].caption, QStringLiteral("CreateFile"));
+        EXPECT_TRUE(captured_.reports[0].text.startsWith(answer_ + QStringLiteral(": ")))
+            << captured_.reports[0].text.toStdString();
+    }
 }
 
 TEST_F(ShellServicesTest, ListingOfTheSelectedBankIsWritten) {
