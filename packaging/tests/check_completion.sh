@@ -37,7 +37,7 @@ COMP_LINE=$line
 COMP_POINT=${#line}
 COMPREPLY=()
 _korvelce_cli
-printf '%s\n' "${COMPREPLY[@]}" | sed '/^$/d; s#/$##' | LC_ALL=C sort -u
+printf '%s\n' "${COMPREPLY[@]}" | sed '/^$/d; s#\(.\)/$#\1#' | LC_ALL=C sort -u
 INNER
 
 # line | words that must be offered (space-separated) | words that must not be
@@ -59,7 +59,7 @@ cases=(
     "korvelce-cli 2 + r|RCL RAD RST RTN R/S|list"
     "korvelce-cli Sq|SQRT|STO"
     "korvelce-cli e|E E\\' EE EQ EXC EXC\\* ENG|D"
-    "korvelce-cli x|X^2 X2 X\\<\\>T X\\<-\\>T|STO"
+    "korvelce-cli x|X\\^2 X2 X\\<\\>T X\\<-\\>T|STO"
     "korvelce-cli 2 l|LBL LNX LOG LRN LST|list"
     "korvelce-cli -- --lo||--load"
     "korvelce-cli -|- --- -i --json --|STO +/-"

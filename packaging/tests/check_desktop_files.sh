@@ -7,6 +7,7 @@ src=$1 out=$2 id=$3
 desktop=$src/packaging/korvelce.desktop
 mime=$src/packaging/korvelce-mime.xml
 metainfo=$out/$id.metainfo.xml
+make_home "$work/home"
 
 # Validators, as installed: the desktop entry under its id.
 cp "$desktop" "$work/$id.desktop"
@@ -14,12 +15,13 @@ desktop-file-validate "$work/$id.desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$metainfo" || fail "appstreamcli validate --no-net"
 
 # The MIME database built from the package alone (which also reads its XML).
-mkdir -p "$work/mime/packages"
-cp "$mime" "$work/mime/packages/$id.xml"
-update-mime-database "$work/mime" || fail "update-mime-database"
-grep -qx '50:application/x-korvel-program:\*\.kv' "$work/mime/globs2" || fail "*.kv is not application/x-korvel-program"
-grep -qx '50:text/x-korvel-source:\*\.kvs' "$work/mime/globs2" || fail "*.kvs is not text/x-korvel-source"
-grep -qx 'text/x-korvel-source text/plain' "$work/mime/subclasses" || fail "program source is not a kind of plain text"
+database=$XDG_DATA_HOME/mime
+mkdir -p "$database/packages"
+cp "$mime" "$database/packages/$id.xml"
+update-mime-database "$database" || fail "update-mime-database"
+grep -qx '50:application/x-korvel-program:\*\.kv' "$database/globs2" || fail "*.kv is not application/x-korvel-program"
+grep -qx '50:text/x-korvel-source:\*\.kvs' "$database/globs2" || fail "*.kvs is not text/x-korvel-source"
+grep -qx 'text/x-korvel-source text/plain' "$database/subclasses" || fail "program source is not a kind of plain text"
 
 # The types the entry opens are the types the package defines, and the window's own.
 defined=$(grep -o '<mime-type type="[^"]*"' "$mime" | sed 's/.*type="//; s/"$//' | sort | tr '\n' ';')

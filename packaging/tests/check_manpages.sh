@@ -30,9 +30,11 @@ for option in $(grep -o -- ' --*[a-z][a-z-]*' "$work/help.txt" | sort -u); do
     grep -q -- "$option" "$work/korvelce.1.txt" || fail "korvelce(1) does not name $option"
 done
 
-# Every key token, as the completion offers them (made from the key-code table).
+# Every key token, as the completion offers them (made from the key-code table), as a word of
+# its own (words are split at blanks and commas; a full stop may end one).
+tr -s ' ,' '\n\n' <"$work/korvelce-cli.1.txt" | sed 's/\.$//' >"$work/words.txt"
 while IFS= read -r token; do
-    grep -qF -- "$token" "$work/korvelce-cli.1.txt" || fail "korvelce-cli(1) does not name the key $token"
+    grep -qxF -- "$token" "$work/words.txt" || fail "korvelce-cli(1) does not name the key $token"
 done <"$out/key-tokens.txt"
 
 # The environment and the files.
