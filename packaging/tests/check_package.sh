@@ -81,7 +81,9 @@ window_trace=
 [[ $screen != 240x* ]] && window_trace=$work/trace.txt
 run_window "$screen" "$root/usr/bin/korvelce"
 [[ $window_status -eq 0 ]] || fail "the window exits $window_status: $(cat "$work/window.out")"
-[[ ! -s $work/window.out ]] || fail "the window says: $(cat "$work/window.out")"
+# The offscreen platform's note about size hints is Qt's, not the calculator's.
+said=$(grep -v 'does not support propagateSizeHints' "$work/window.out")
+[[ -z $said ]] || fail "the window says: $said"
 state=$XDG_DATA_HOME/Korvelce/Korvelce.kv
 [[ $(stat -c %s "$state" 2>/dev/null) == 2600 ]] || fail "no saved state after SIGTERM"
 if [[ -n $window_trace ]]; then

@@ -57,8 +57,8 @@ printf 'LBL A 2 * 3 = R/S\n' >"$work/double.kvs"
 read -r -a command <<<"${exec_line/\%f/$work/double.kvs}"
 run_window 240x320 "${command[@]}"
 [[ $window_status -eq 0 ]] || fail "the window with a .kvs file exits $window_status: $(cat "$work/window.out")"
-[[ $("$build/korvelce-cli" --load "$state" RCL 05) == " 7." ]] || fail "the saved registers were not kept"
-[[ $("$build/korvelce-cli" --load "$state" A) == " 6." ]] || fail "the program of the .kvs file was not keyed in"
+[[ $("$build/korvelce-cli" --load "$state" RCL 05) == "7." ]] || fail "the saved registers were not kept"
+[[ $("$build/korvelce-cli" --load "$state" A) == "6." ]] || fail "the program of the .kvs file was not keyed in"
 
 # The window's own association for this user hides neither the menu entry nor the types.
 [[ -f $share/applications/korvelce.desktop ]] || fail "the window did not register its association"
