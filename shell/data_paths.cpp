@@ -8,9 +8,9 @@ namespace korvelce {
 
 QString dataFilePathFrom(const QString& executableFolder, const QString& name) {
     const QDir folder(executableFolder);
-    const QString beside = folder.filePath(name);
+    QString beside = folder.filePath(name);
     if (QFileInfo(beside).isFile()) return beside;
-    const QString installed =
+    QString installed =
         QDir::cleanPath(folder.filePath(QStringLiteral("../share/korvelce/") + name));
     if (QFileInfo(installed).isFile()) return installed;
     return beside;

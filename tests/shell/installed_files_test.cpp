@@ -160,7 +160,7 @@ TEST_F(ProgramFilesTest, SourceReplacesTheProgramAndKeepsTheRegisters) {
     QString why;
     ASSERT_TRUE(loadProgramOrSource(engine, path("fact.kvs"), &why)) << why.toStdString();
     EXPECT_EQ(engine.registers[7].toInteger(), 42);
-    const std::array<int, 8> steps{76, 11, 42, 0, 0, 1, 42, 0};  // LBL A STO 00 1 STO 0...
+    const std::array<int, 8> steps{76, 11, 42, 0, 1, 42, 1, 0};  // LBL A STO 00 1 STO 01
     for (std::size_t i = 0; i < steps.size(); ++i)
         EXPECT_EQ(engine.programMemory[0][i], steps[i]) << "step " << i;
     EXPECT_EQ(engine.programMemory[0][500], 0);
@@ -193,7 +193,9 @@ class BadProgramFileTest : public ProgramFilesTest,
 
 TEST_P(BadProgramFileTest, ChangesNothingAndSaysWhy) {
     const BadFileCase& c = GetParam();
-    if (c.contents != nullptr) ASSERT_TRUE(writeFile(path(c.file), c.contents));
+    if (c.contents != nullptr) {
+        ASSERT_TRUE(writeFile(path(c.file), c.contents));
+    }
     CalcEngine engine;
     engine.registers[1] = DecNumber::fromInt(5);
     engine.programMemory[0][0] = 11;
