@@ -19,6 +19,7 @@
 #include "files/library_module.h"
 #include "files/memory_image.h"
 #include "files/module_resources.h"
+#include "shell/data_paths.h"
 #include "shell/file_association.h"
 #include "shell/main_window.h"
 #include "shell/program_files.h"
@@ -146,7 +147,10 @@ int runApplication(const QStringList& arguments) {
         return -1;
     }
 
-    registerFileAssociation(QCoreApplication::applicationFilePath());
+    // An installed copy is known to the desktop through its installed entry; a second, per-user
+    // entry would only show it twice among the programs that open a file.
+    if (!installedWithDesktopEntry())
+        registerFileAssociation(QCoreApplication::applicationFilePath());
     Settings settings = loadSettings();
 
     auto engine = std::make_unique<CalcEngine>();

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "korvelce/version.h"
+
 namespace korvelce {
 
 QString dataFilePathFrom(const QString& executableFolder, const QString& name) {
@@ -18,6 +20,16 @@ QString dataFilePathFrom(const QString& executableFolder, const QString& name) {
 
 QString dataFilePath(const QString& name) {
     return dataFilePathFrom(QCoreApplication::applicationDirPath(), name);
+}
+
+bool installedWithDesktopEntryFrom(const QString& executableFolder) {
+    const QString entry =
+        QStringLiteral("../share/applications/%1.desktop").arg(QString::fromLatin1(kApplicationId));
+    return QFileInfo(QDir(executableFolder).filePath(entry)).isFile();
+}
+
+bool installedWithDesktopEntry() {
+    return installedWithDesktopEntryFrom(QCoreApplication::applicationDirPath());
 }
 
 }  // namespace korvelce

@@ -16,4 +16,12 @@ QString dataFilePathFrom(const QString& executableFolder, const QString& name);
 // dataFilePathFrom for the running executable's folder.
 QString dataFilePath(const QString& name);
 
+// Whether an executable in executableFolder was installed with its desktop entry: the entry
+// (named after the application identifier) is in ../share/applications relative to it. The
+// desktop then opens the calculator's files through the installed entry and MIME types.
+bool installedWithDesktopEntryFrom(const QString& executableFolder);
+
+// installedWithDesktopEntryFrom for the running executable's folder.
+bool installedWithDesktopEntry();
+
 }  // namespace korvelce

@@ -2,8 +2,8 @@
 # A per-user install without root: `cmake --install BUILD --prefix ~/.local` in a temporary
 # home. The desktop menu has the calculator (its entry validates, names the installed
 # executable, and the desktop's caches know it for both file types); started as the menu starts
-# it, with a .kv or a .kvs file, it opens that file; its own per-user association hides nothing
-# of the installation; and the install manifest removes everything again.
+# it, with a .kv or a .kvs file, it opens that file; it registers no per-user association of its
+# own beside the installed one; and the install manifest removes everything again.
 #   check_user_install.sh BUILD_DIR APP_ID
 source "$(dirname "$0")/lib.sh"
 build=$1 id=$2
@@ -60,15 +60,17 @@ run_window 240x320 "${command[@]}"
 [[ $("$build/korvelce-cli" --load "$state" RCL 05) == "7." ]] || fail "the saved registers were not kept"
 [[ $("$build/korvelce-cli" --load "$state" A) == "6." ]] || fail "the program of the .kvs file was not keyed in"
 
-# The window's own association for this user hides neither the menu entry nor the types.
-[[ -f $share/applications/korvelce.desktop ]] || fail "the window did not register its association"
-[[ $(basename "$entry") != korvelce.desktop ]] || fail "the installed entry has the association's name"
+# Installed, the window leaves the association to the installed files: it writes no per-user
+# entry of its own (which would show it twice among the programs that open a file), and the
+# installed entry and MIME package stay as they were.
+[[ ! -e $share/applications/korvelce.desktop ]] || fail "the installed window registered a per-user association"
+[[ ! -e $share/mime/packages/korvelce.xml ]] || fail "the installed window wrote a per-user MIME package"
 grep -q '^NoDisplay' "$entry" && fail "the installed entry was made invisible"
 [[ $(md5sum <"$share/mime/packages/$id.xml") == "$mime_package_before" ]] || fail "the MIME package was rewritten"
 
-# Uninstalling by the manifest leaves only what the desktop and the window made for the user.
+# Uninstalling by the manifest leaves only the desktop's caches and the user's saved state.
 xargs -d '\n' rm -f <"$build/install_manifest.txt"
-left=$(find "$prefix" -type f ! -path "$share/mime/*" ! -name mimeinfo.cache \
-    ! -path "$share/applications/korvelce.desktop" ! -path "$share/Korvelce/*" | head -5)
+left=$(find "$prefix" -type f ! -path "$share/mime/*" ! -name mimeinfo.cache ! -path "$share/Korvelce/*" |
+    head -5)
 [[ -z $left ]] || fail "left after removing the manifest's files: $left"
 finish

@@ -88,6 +88,29 @@ TEST(DataFilePath, RunningExecutableFindsTheSkinsOfItsBuildFolder) {
     EXPECT_TRUE(QFileInfo(path).isFile()) << path.toStdString();
 }
 
+TEST(InstalledWithDesktopEntry, OnlyWhenTheEntryIsInTheSharedFolderOfThePrefix) {
+    QTemporaryDir tree;
+    ASSERT_TRUE(tree.isValid());
+    const QString entry =
+        QStringLiteral("share/applications/%1.desktop").arg(QString::fromLatin1(kApplicationId));
+    const QString bin = tree.filePath(QStringLiteral("prefix/bin"));
+    ASSERT_TRUE(QDir().mkpath(bin));
+    EXPECT_FALSE(installedWithDesktopEntryFrom(bin));
+    // The per-user association's name is not the installed entry's.
+    ASSERT_TRUE(
+        writeFile(tree.filePath(QStringLiteral("prefix/share/applications/korvelce.desktop")),
+                  "[Desktop Entry]\n"));
+    EXPECT_FALSE(installedWithDesktopEntryFrom(bin));
+    ASSERT_TRUE(writeFile(tree.filePath(QStringLiteral("prefix/") + entry), "[Desktop Entry]\n"));
+    EXPECT_TRUE(installedWithDesktopEntryFrom(bin));
+    // A build folder beside an installed tree is not installed.
+    const QString build = tree.filePath(QStringLiteral("prefix/build/shell"));
+    ASSERT_TRUE(QDir().mkpath(build));
+    EXPECT_FALSE(installedWithDesktopEntryFrom(build));
+    // The running test executable is in a build folder.
+    EXPECT_FALSE(installedWithDesktopEntry());
+}
+
 struct OptionCase {
     std::vector<const char*> arguments;  // after the program name
     bool answered;
