@@ -23,6 +23,7 @@
 #include "files/module_resources.h"
 #include "files/program_source.h"
 #include "files/read_input.h"
+#include "korvelce/version.h"
 #include "programming/text_encoding.h"
 
 namespace {
@@ -242,6 +243,9 @@ int main(int argc, char** argv) {
             json = true;
         } else if (arg == "--help") {
             std::cout << kUsage;
+            return kExitOk;
+        } else if (arg == "--version") {
+            std::cout << "korvelce-cli " << korvelce::kVersion << "\n";
             return kExitOk;
         } else if (arg == "--keys-file") {
             if (!value(keysFile)) return usageError("--keys-file needs a path");

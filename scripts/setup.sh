@@ -6,6 +6,8 @@ korvelce_packages=(
     cmake ninja-build g++ clang pkg-config fonts-dejavu-core python3
     libgtest-dev libgmock-dev libbenchmark-dev libintelrdfpmath-dev libedit-dev
     qt6-base-dev
+    scdoc desktop-file-utils appstream lintian dpkg-dev file groff-base man-db bsdextrautils
+    shared-mime-info bash-completion strace
 )
 
 korvelce_missing=()

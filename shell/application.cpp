@@ -19,8 +19,10 @@
 #include "files/library_module.h"
 #include "files/memory_image.h"
 #include "files/module_resources.h"
+#include "shell/data_paths.h"
 #include "shell/file_association.h"
 #include "shell/main_window.h"
+#include "shell/program_files.h"
 #include "shell/saved_state.h"
 #include "shell/settings.h"
 #include "shell/shell_services_qt.h"
@@ -103,10 +105,8 @@ bool loadModuleInto(CalcEngine& engine, int identifier) {
 }
 
 bool loadProgramFile(CalcEngine& engine, const QString& path, QString* why) {
-    std::string reason;
-    if (loadMemoryImage(engine, QFile::encodeName(path).toStdString(), &reason)) return true;
-    if (why != nullptr) *why = QString::fromLocal8Bit(reason);
-    return false;
+    // A memory image, or program source text keyed in over the registers.
+    return loadProgramOrSource(engine, path, why);
 }
 
 bool openProgramFileReporting(CalcEngine& engine, const QString& path) {
@@ -147,7 +147,10 @@ int runApplication(const QStringList& arguments) {
         return -1;
     }
 
-    registerFileAssociation(QCoreApplication::applicationFilePath());
+    // An installed copy is known to the desktop through its installed entry; a second, per-user
+    // entry would only show it twice among the programs that open a file.
+    if (!installedWithDesktopEntry())
+        registerFileAssociation(QCoreApplication::applicationFilePath());
     Settings settings = loadSettings();
 
     auto engine = std::make_unique<CalcEngine>();
@@ -155,8 +158,11 @@ int runApplication(const QStringList& arguments) {
     engine->setShellServices(&services);
     // A named file that cannot be read is reported, and the saved state is loaded instead:
     // starting empty would overwrite the saved state with nothing on the way out.
-    if (named.isEmpty() || !openProgramFileReporting(*engine, named))
+    // Program source text brings only a program: the saved registers are loaded under it.
+    const bool source = isProgramSource(named);
+    if (named.isEmpty() || source || !openProgramFileReporting(*engine, named))
         loadProgramFile(*engine, defaultStatePath());
+    if (source) openProgramFileReporting(*engine, named);
     loadModuleInto(*engine, settings.module);
     engine->printerPath = settings.printerPath.toStdString();
 

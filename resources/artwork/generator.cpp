@@ -2,6 +2,7 @@
 // display glyphs, the indicator glyphs, the menu button and the icon.
 //
 //   korvelce_artwork OUTPUT_FOLDER [--preview PREVIEW_FOLDER]
+//   korvelce_artwork --icons OUTPUT_FOLDER SIZE...   the icon alone, as korvelce-SIZE.png
 //
 // With --preview it also writes a picture of the whole window of each screen mode, with a value
 // on the display, lit indicators and one key held down, as the window would paint them.
@@ -886,6 +887,16 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QStringList args = QGuiApplication::arguments();
+    if (args.size() >= 4 && args[1] == QStringLiteral("--icons")) {
+        const QDir icons(args[2]);
+        bool ok = icons.mkpath(QStringLiteral("."));
+        for (qsizetype i = 3; ok && i < args.size(); ++i) {
+            const int size = args[i].toInt();
+            ok = size > 0 &&
+                 save(drawIcon(size), icons, QStringLiteral("korvelce-%1.png").arg(size));
+        }
+        return ok ? 0 : 1;
+    }
     if (args.size() != 2 && !(args.size() == 4 && args[2] == QStringLiteral("--preview"))) {
         std::fprintf(stderr, "usage: korvelce_artwork OUTPUT_FOLDER [--preview FOLDER]\n");
         return 2;
