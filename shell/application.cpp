@@ -19,6 +19,7 @@
 #include "files/library_module.h"
 #include "files/memory_image.h"
 #include "files/module_resources.h"
+#include "files/program_file.h"
 #include "shell/file_association.h"
 #include "shell/main_window.h"
 #include "shell/saved_state.h"
@@ -26,6 +27,7 @@
 #include "shell/shell_services_qt.h"
 #include "shell/single_instance.h"
 #include "shell/system_error.h"
+#include "shell/workbench.h"
 
 namespace korvelce {
 
@@ -103,8 +105,19 @@ bool loadModuleInto(CalcEngine& engine, int identifier) {
 }
 
 bool loadProgramFile(CalcEngine& engine, const QString& path, QString* why) {
+    const std::string local = QFile::encodeName(path).toStdString();
+    if (isProgramSourcePath(local)) {
+        // Source text is assembled whole before anything is replaced.
+        const ProgramFileRead read = readProgramFile(local);
+        if (read.ok) {
+            applyMemoryImage(engine, read.image);
+            return true;
+        }
+        if (why != nullptr) *why = QString::fromLocal8Bit(read.message);
+        return false;
+    }
     std::string reason;
-    if (loadMemoryImage(engine, QFile::encodeName(path).toStdString(), &reason)) return true;
+    if (loadMemoryImage(engine, local, &reason)) return true;
     if (why != nullptr) *why = QString::fromLocal8Bit(reason);
     return false;
 }
@@ -166,9 +179,9 @@ int runApplication(const QStringList& arguments) {
 
     FacePictures pictures;
     QString failedCaption;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<Workbench> workbench;
     if (loadFacePictures(*mode, pictures, failedCaption)) {
-        window =
+        auto window =
             std::make_unique<MainWindow>(*engine, settings, *mode, std::move(pictures), screen);
         window->loadModule = [&engine, &settings](int identifier) {
             if (loadModuleInto(*engine, identifier)) settings.module = identifier;
@@ -179,14 +192,16 @@ int runApplication(const QStringList& arguments) {
         };
         services.setOwner(window.get());
         setSystemErrorOwner(window.get());
-        instance.setRequestHandler([&window](const SingleInstance::Request& request) {
-            if (!window) return;
+        // The face sits in the workbench, whose panels stay hidden until asked for.
+        workbench = std::make_unique<Workbench>(*engine, settings, std::move(window));
+        instance.setRequestHandler([&workbench](const SingleInstance::Request& request) {
+            if (!workbench) return;
             if (request.file.isEmpty())
-                window->bringToFront();
+                workbench->bringToFront();
             else
-                window->offerProgramFile(request.file);
+                workbench->offerProgramFile(request.file);
         });
-        window->show();
+        workbench->show();
         QApplication::exec();
     } else {
         showSystemError(ENOENT, failedCaption);
@@ -195,7 +210,7 @@ int runApplication(const QStringList& arguments) {
     // Copies started from here on wait for the lock, and start on the state saved below.
     instance.stopListening();
     instance.setRequestHandler({});
-    window.reset();
+    workbench.reset();
     saveSettings(settings);
     state.save();
     return 0;

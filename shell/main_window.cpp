@@ -408,13 +408,19 @@ void MainWindow::bringToFront() {
 void MainWindow::offerProgramFile(const QString& path) {
     bringToFront();
     if (!confirmReplace || !confirmReplace(this, QFileInfo(path).fileName())) return;
+    replaceProgram([this, &path] {
+        if (loadProgramFile) loadProgramFile(path);
+    });
+}
+
+void MainWindow::replaceProgram(const std::function<void()>& replace) {
     if (engine_.mode == kRun) {
         // The program that ran is replaced: its run ends here.
         engine_.mode = kCalculate;
         engine_.stopRequested = 0;
         runActive_ = false;
     }
-    if (loadProgramFile) loadProgramFile(path);
+    replace();
     displayVisible_ = true;
     afterKey();
     saveTimer_.start(idleSaveMs);
