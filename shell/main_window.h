@@ -106,6 +106,8 @@ class MainWindow : public QWidget {
     // Run-chain tuning: how long one posted event may keep running steps before the window
     // handles its waiting events again.
     static constexpr int kSliceMicroseconds = 4000;
+    // How many steps run between two looks at the clock (a step is far quicker than a look).
+    static constexpr int kStepsPerClockRead = 32;
 
   protected:
     void paintEvent(QPaintEvent* event) override;

@@ -143,6 +143,7 @@ ProgramPanel::ProgramPanel(const CalcEngine& engine, QWidget* parent)
     table_->setFocusPolicy(Qt::NoFocus);
     table_->setShowGrid(false);
     table_->setWordWrap(false);
+    table_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
@@ -182,9 +183,9 @@ QString ProgramPanel::caption() const {
     if (view_.mode == kLearn)
         state = QStringLiteral("learn mode, step %1").arg(threeDigits(view_.marker));
     else if (view_.mode == kRun)
-        state = QStringLiteral("running, step %1").arg(threeDigits(view_.marker));
+        state = QStringLiteral("running");  // the marked row follows the step
     else if (view_.marker >= 0)
-        state = QStringLiteral("at step %1").arg(threeDigits(view_.marker));
+        state = QStringLiteral("program counter at step %1").arg(threeDigits(view_.marker));
     return state.isEmpty() ? where : where + QStringLiteral(" \u2014 ") + state;
 }
 
@@ -196,16 +197,17 @@ void ProgramPanel::refresh() {
         kSteps, std::max(listingLength(steps), (now.marker / kRowsPerPage + 1) * kRowsPerPage));
     const bool stepsChanged = length != shownLength_ || now.bank != view_.bank ||
                               std::memcmp(steps.data(), shownSteps_.data(), steps.size()) != 0;
-    const bool captionChanged = !(now == view_) || caption_->property("module").toInt() != module_;
-    if (!stepsChanged && !captionChanged) return;
+    if (!stepsChanged && now == view_ && module_ == shownModule_) return;
     if (stepsChanged) {
         shownSteps_ = steps;
         shownLength_ = length;
         model_.setListing(steps, length);
     }
     view_ = now;
-    caption_->setProperty("module", module_);
-    caption_->setText(caption());
+    shownModule_ = module_;
+    // While a program runs only the marked row moves; the caption stays as it is.
+    const QString text = caption();
+    if (text != caption_->text()) caption_->setText(text);
     model_.setMarker(now.marker);
     if (now.marker >= 0) {
         table_->scrollTo(model_.index(now.marker, 0), QAbstractItemView::EnsureVisible);

@@ -83,6 +83,7 @@ class ProgramPanel : public QWidget {
     ProgramBank shownSteps_{};
     int shownLength_ = -1;
     int module_ = 0;
+    int shownModule_ = -1;
 };
 
 }  // namespace korvelce

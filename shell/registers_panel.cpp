@@ -150,16 +150,15 @@ QString RegistersPanel::flagsText(const CalcEngine& engine, bool rich) {
     for (int f = 0; f < kFlags; ++f) {
         const bool set = engine.userFlags[static_cast<std::size_t>(f)] != 0;
         if (rich) {
-            parts << (set ? QStringLiteral(
-                                "<span style=\"background:#222;color:#fff\">&nbsp;%1&nbsp;"
-                                "</span>")
-                          : QStringLiteral("<span style=\"color:#999\">&nbsp;%1&nbsp;</span>"))
+            parts << (set ? QStringLiteral("<b style=\"background-color:#2b2b2b; color:#ffffff\">"
+                                           "%1</b>")
+                          : QStringLiteral("<span style=\"color:#a0a0a0\">%1</span>"))
                          .arg(f);
         } else if (set) {
             parts << QString::number(f);
         }
     }
-    if (rich) return parts.join(QString());
+    if (rich) return parts.join(QStringLiteral("&nbsp;"));
     return parts.isEmpty() ? QStringLiteral("none set") : QStringLiteral("set: ") + parts.join(' ');
 }
 
