@@ -156,7 +156,7 @@ ProgramPanel::ProgramPanel(const CalcEngine& engine, QWidget* parent)
     layout->addWidget(table_, 1);
     connect(table_, &QTableView::clicked, this,
             [this](const QModelIndex& index) { clickStep(index.row()); });
-    setMinimumWidth(digit * 24);
+    setMinimumWidth(digit * 30);
     refresh();
 }
 
@@ -186,7 +186,7 @@ QString ProgramPanel::caption() const {
         state = QStringLiteral("running");  // the marked row follows the step
     else if (view_.marker >= 0)
         state = QStringLiteral("program counter at step %1").arg(threeDigits(view_.marker));
-    return state.isEmpty() ? where : where + QStringLiteral(" \u2014 ") + state;
+    return state.isEmpty() ? where : where + QLatin1Char('\n') + state;
 }
 
 void ProgramPanel::refresh() {

@@ -190,6 +190,7 @@ bool Workbench::openProgram(const QString& path) {
         return false;
     }
     if (!face_->confirmReplace || !face_->confirmReplace(face_, name)) return false;
+
     face_->replaceProgram([this, &read] { applyMemoryImage(engine_, read.image); });
     programPath_ = QFileInfo(path).absoluteFilePath();
     refreshPanels();
