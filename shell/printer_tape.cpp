@@ -65,6 +65,8 @@ PrinterTape::PrinterTape(QWidget* parent) : QWidget(parent) {
         auto* b = new QPushButton(text, this);
         b->setObjectName(name);
         b->setAutoDefault(false);
+        // The keyboard stays with the face after a click.
+        b->setFocusPolicy(Qt::NoFocus);
         connect(b, &QPushButton::clicked, this, action);
         buttons->addWidget(b);
     };

@@ -234,6 +234,8 @@ RegistersPanel::RegistersPanel(const CalcEngine& engine, QWidget* parent)
     layout->addLayout(form);
 
     nonZero_ = new QCheckBox(QStringLiteral("Only registers not zero"), this);
+    // The keyboard stays with the face: the panel is read with the mouse.
+    nonZero_->setFocusPolicy(Qt::NoFocus);
     layout->addWidget(nonZero_);
     connect(nonZero_, &QCheckBox::toggled, this, [this] { refresh(); });
 
@@ -242,6 +244,7 @@ RegistersPanel::RegistersPanel(const CalcEngine& engine, QWidget* parent)
     table_->setFont(fixed);
     table_->setSelectionMode(QAbstractItemView::ContiguousSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setFocusPolicy(Qt::NoFocus);
     table_->setShowGrid(false);
     table_->setWordWrap(false);
     table_->verticalHeader()->hide();

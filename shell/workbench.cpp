@@ -10,7 +10,9 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
+#include <QStyle>
 #include <QUrl>
+#include <algorithm>
 
 #include "engine/calc_engine.h"
 #include "files/program_file.h"
@@ -109,7 +111,7 @@ QDockWidget* Workbench::addPanel(QWidget* panel, const QString& title, const QSt
     connect(dock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
         if (visible) refreshPanels();
     });
-    connect(toggle, &QAction::triggered, this, [this] { fitToPanels(); });
+    connect(toggle, &QAction::triggered, this, [this, dock] { fitToPanels(dock); });
     return dock;
 }
 
@@ -144,17 +146,38 @@ void Workbench::addToFaceMenu(QMenu* menu) {
     if (before != nullptr) menu->insertSeparator(before);
 }
 
-void Workbench::fitToPanels() {
-    // The face keeps its size: a panel shown widens the window by its own width, one hidden
-    // gives that width back, unless the window is maximised or the panel floats on its own.
+void Workbench::fitToPanels(QDockWidget* changed) {
+    // The face keeps its size: a panel shown widens the window, one hidden gives its room back,
+    // unless the window is maximised or the panel floats on its own.
     if (!isVisible() || isMaximized() || isFullScreen()) return;
-    QTimer::singleShot(0, this, [this] {
+    QTimer::singleShot(0, this, [this, changed] {
         if (isMaximized() || isFullScreen()) return;
-        const QSize wanted = minimumSizeHint().expandedTo(minimumSize());
-        if (centralWidget()->minimumWidth() == centralWidget()->maximumWidth())
-            resize(wanted.width(), std::max(height(), wanted.height()));
-        else if (width() < wanted.width() || height() < wanted.height())
-            resize(size().expandedTo(wanted));
+        QWidget* face = centralWidget();
+        const QSize least = minimumSizeHint().expandedTo(minimumSize());
+        if (face->minimumWidth() != face->maximumWidth()) {
+            // A face that stretches takes what room there is.
+            if (width() < least.width() || height() < least.height())
+                resize(size().expandedTo(least));
+            return;
+        }
+        // The face, and beside it on each side the widest panel docked there, as wide as it
+        // was (a panel just shown as wide as it likes).
+        const int separator =
+            style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this);
+        int wanted = face->width();
+        for (const Qt::DockWidgetArea area : {Qt::LeftDockWidgetArea, Qt::RightDockWidgetArea}) {
+            int widest = 0;
+            for (QDockWidget* dock : {programDock_, registersDock_, tapeDock_}) {
+                if (dock->isHidden() || dock->isFloating() || dockWidgetArea(dock) != area)
+                    continue;
+                const int width = dock == changed
+                                      ? std::max(dock->width(), dock->sizeHint().width())
+                                      : dock->width();
+                widest = std::max(widest, width);
+            }
+            if (widest > 0) wanted += widest + separator;
+        }
+        resize(std::max(wanted, least.width()), std::max(height(), least.height()));
     });
 }
 

@@ -85,7 +85,7 @@ class Workbench : public QMainWindow {
     void addToFaceMenu(QMenu* menu);
     void moveLearnPointer(int step);
     void rememberLayout();
-    void fitToPanels();
+    void fitToPanels(QDockWidget* changed);
     [[nodiscard]] QString chooseFile(const FileDialogRequest& request);
 
     CalcEngine& engine_;
