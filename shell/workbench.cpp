@@ -87,6 +87,15 @@ Workbench::Workbench(CalcEngine& engine, Settings& settings, std::unique_ptr<Mai
         tapeDock_->hide();
     }
 
+    // Work that waits for the event that asked for it to end: fitting the window around the
+    // panels once they are laid out, opening a dropped file once the drop is over.
+    fitTimer_.setSingleShot(true);
+    fitTimer_.setInterval(0);
+    connect(&fitTimer_, &QTimer::timeout, this, &Workbench::fitNow);
+    dropTimer_.setSingleShot(true);
+    dropTimer_.setInterval(0);
+    connect(&dropTimer_, &QTimer::timeout, this, [this] { offerProgramFile(droppedPath_); });
+
     refresh_.setInterval(kRefreshMs);
     connect(&refresh_, &QTimer::timeout, this, &Workbench::refreshPanels);
     refresh_.start();
@@ -150,35 +159,35 @@ void Workbench::fitToPanels(QDockWidget* changed) {
     // The face keeps its size: a panel shown widens the window, one hidden gives its room back,
     // unless the window is maximised or the panel floats on its own.
     if (!isVisible() || isMaximized() || isFullScreen()) return;
-    QTimer::singleShot(0, this, [this, changed] {
-        if (isMaximized() || isFullScreen()) return;
-        QWidget* face = centralWidget();
-        const QSize least = minimumSizeHint().expandedTo(minimumSize());
-        if (face->minimumWidth() != face->maximumWidth()) {
-            // A face that stretches takes what room there is.
-            if (width() < least.width() || height() < least.height())
-                resize(size().expandedTo(least));
-            return;
+    fitChanged_ = changed;
+    fitTimer_.start();
+}
+
+void Workbench::fitNow() {
+    QDockWidget* changed = fitChanged_;
+    if (isMaximized() || isFullScreen()) return;
+    QWidget* face = centralWidget();
+    const QSize least = minimumSizeHint().expandedTo(minimumSize());
+    if (face->minimumWidth() != face->maximumWidth()) {
+        // A face that stretches takes what room there is.
+        if (width() < least.width() || height() < least.height()) resize(size().expandedTo(least));
+        return;
+    }
+    // The face, and beside it on each side the widest panel docked there, as wide as it
+    // was (a panel just shown as wide as it likes).
+    const int separator = style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this);
+    int wanted = face->width();
+    for (const Qt::DockWidgetArea area : {Qt::LeftDockWidgetArea, Qt::RightDockWidgetArea}) {
+        int widest = 0;
+        for (QDockWidget* dock : {programDock_, registersDock_, tapeDock_}) {
+            if (dock->isHidden() || dock->isFloating() || dockWidgetArea(dock) != area) continue;
+            const int width =
+                dock == changed ? std::max(dock->width(), dock->sizeHint().width()) : dock->width();
+            widest = std::max(widest, width);
         }
-        // The face, and beside it on each side the widest panel docked there, as wide as it
-        // was (a panel just shown as wide as it likes).
-        const int separator =
-            style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this);
-        int wanted = face->width();
-        for (const Qt::DockWidgetArea area : {Qt::LeftDockWidgetArea, Qt::RightDockWidgetArea}) {
-            int widest = 0;
-            for (QDockWidget* dock : {programDock_, registersDock_, tapeDock_}) {
-                if (dock->isHidden() || dock->isFloating() || dockWidgetArea(dock) != area)
-                    continue;
-                const int width = dock == changed
-                                      ? std::max(dock->width(), dock->sizeHint().width())
-                                      : dock->width();
-                widest = std::max(widest, width);
-            }
-            if (widest > 0) wanted += widest + separator;
-        }
-        resize(std::max(wanted, least.width()), std::max(height(), least.height()));
-    });
+        if (widest > 0) wanted += widest + separator;
+    }
+    resize(std::max(wanted, least.width()), std::max(height(), least.height()));
 }
 
 void Workbench::refreshPanels() {
@@ -295,7 +304,8 @@ void Workbench::dropEvent(QDropEvent* event) {
     if (path.isEmpty()) return;
     event->acceptProposedAction();
     // The question and any message come after the drop is over.
-    QTimer::singleShot(0, this, [this, path] { offerProgramFile(path); });
+    droppedPath_ = path;
+    dropTimer_.start();
 }
 
 }  // namespace korvelce

@@ -86,6 +86,7 @@ class Workbench : public QMainWindow {
     void moveLearnPointer(int step);
     void rememberLayout();
     void fitToPanels(QDockWidget* changed);
+    void fitNow();
     [[nodiscard]] QString chooseFile(const FileDialogRequest& request);
 
     CalcEngine& engine_;
@@ -100,6 +101,10 @@ class Workbench : public QMainWindow {
     QAction* openAction_ = nullptr;
     QAction* saveAction_ = nullptr;
     QTimer refresh_;
+    QTimer fitTimer_;
+    QDockWidget* fitChanged_ = nullptr;
+    QTimer dropTimer_;
+    QString droppedPath_;
     QString programPath_;  // the program file last opened or saved, proposed by the dialogs
 };
 

@@ -466,6 +466,17 @@ TEST_F(WorkbenchTest, TapeShowsWhatThePrinterFilePrints) {
     EXPECT_FALSE(QFile::exists(dialogAnswer));
 }
 
+// Lines printed while the tape is hidden are on it when it is shown.
+TEST_F(WorkbenchTest, HiddenTapeCatchesUpWhenShown) {
+    bench->show();
+    PrinterTape& tape = *bench->printerTape();
+    keys("1 PRT 2 PRT ADV");
+    EXPECT_EQ(tape.lines().size(), 3u);
+    EXPECT_TRUE(tape.shownText().isEmpty()) << "not drawn while hidden";
+    bench->tapeAction()->trigger();
+    EXPECT_EQ(tape.shownText(), QStringLiteral("          1. \n          2. \n"));
+}
+
 // The tape keeps the last 10,000 lines, and shows them, however fast they come.
 TEST_F(WorkbenchTest, TapeKeepsTheLastTenThousandLines) {
     showPanels();
