@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <iterator>
 #include <vector>
 
 #include "files/memory_image.h"
@@ -86,15 +87,15 @@ void PrinterTape::receive(std::u16string_view text) {
         if (end < 0) break;
         const QString line = rest.mid(start, end - start);
         lines_.push_back(line);
-        pending_.append(line);
+        pending_.push_back(line);
         start = end + 2;
     }
     partial_ = rest.mid(start);
     while (lines_.size() > static_cast<std::size_t>(kMaxLines))
         lines_.pop_front();
     // Lines that would scroll off the paper before they are shown need not be kept for it.
-    if (pending_.size() > kMaxLines) {
-        pending_.erase(pending_.begin(), pending_.end() - kMaxLines);
+    while (pending_.size() > static_cast<std::size_t>(kMaxLines)) {
+        pending_.pop_front();
         clearPaper_ = true;
     }
 }
@@ -104,10 +105,15 @@ void PrinterTape::flush() {
         paper_->clear();
         clearPaper_ = false;
     }
-    if (pending_.isEmpty()) return;
+    if (pending_.empty()) return;
     QScrollBar* bar = paper_->verticalScrollBar();
     const bool atEnd = bar->value() >= bar->maximum() - 2;
-    paper_->appendPlainText(pending_.join(QLatin1Char('\n')));
+    QString text = pending_.front();
+    for (auto line = std::next(pending_.begin()); line != pending_.end(); ++line) {
+        text += QLatin1Char('\n');
+        text += *line;
+    }
+    paper_->appendPlainText(text);
     pending_.clear();
     // The paper follows the print unless the user scrolled back to read.
     if (atEnd) bar->setValue(bar->maximum());

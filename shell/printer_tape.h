@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 #include <QWidget>
 #include <deque>
 #include <string_view>
@@ -53,7 +52,7 @@ class PrinterTape : public QWidget {
 
   private:
     std::deque<QString> lines_;
-    QStringList pending_;  // received, not yet on the paper
+    std::deque<QString> pending_;  // received, not yet on the paper
     bool clearPaper_ = false;
     QPlainTextEdit* paper_ = nullptr;
     QString partial_;  // a printed text that did not end its line yet

@@ -270,7 +270,8 @@ bool RegistersPanel::nonZeroOnly() const {
 QString RegistersPanel::stateText(const QString& name) const {
     const QLabel* label = findChild<QLabel*>(name);
     if (label == nullptr) return {};
-    if (label == flags_) return flagsText(engine_, false);
+    // The flags are drawn as rich text; their plain words are the label's description.
+    if (label == flags_) return flags_->accessibleDescription();
     return label->text();
 }
 

@@ -262,6 +262,8 @@ TEST_F(WorkbenchTest, ListingFollowsARunAtFrameRateAndTheStop) {
     EXPECT_GE(duringRun, 2) << "the marked step moves while the program runs";
     EXPECT_GE(marker(), 0);
     EXPECT_LE(marker(), 6);
+    // The registers follow the same way: R00 counts the rounds.
+    EXPECT_NE(bench->registersPanel()->model().textOf(0), QStringLiteral("0."));
 
     keys("R/S");
     ASSERT_TRUE(waitFor([&] { return !bench->face()->runActive(); }));
