@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDockWidget>
 #include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
@@ -54,8 +55,10 @@ class QuitOnSignals {
         QObject::connect(notifier_.get(), &QSocketNotifier::activated, [] {
             char byte = 0;
             [[maybe_unused]] const auto got = ::read(signalPipe[0], &byte, 1);
+            // A panel floating on its own is part of the window: closing it first would
+            // remember it hidden.
             for (QWidget* widget : QApplication::topLevelWidgets())
-                widget->close();
+                if (qobject_cast<QDockWidget*>(widget) == nullptr) widget->close();
             QCoreApplication::quit();
         });
         struct sigaction action {};
@@ -168,8 +171,8 @@ int runApplication(const QStringList& arguments) {
     engine->setShellServices(&services);
     // A named file that cannot be read is reported, and the saved state is loaded instead:
     // starting empty would overwrite the saved state with nothing on the way out.
-    if (named.isEmpty() || !openProgramFileReporting(*engine, named))
-        loadProgramFile(*engine, defaultStatePath());
+    const bool namedLoaded = !named.isEmpty() && openProgramFileReporting(*engine, named);
+    if (!namedLoaded) loadProgramFile(*engine, defaultStatePath());
     loadModuleInto(*engine, settings.module);
     engine->printerPath = settings.printerPath.toStdString();
 
@@ -194,6 +197,7 @@ int runApplication(const QStringList& arguments) {
         setSystemErrorOwner(window.get());
         // The face sits in the workbench, whose panels stay hidden until asked for.
         workbench = std::make_unique<Workbench>(*engine, settings, std::move(window));
+        if (namedLoaded) workbench->setProgramPath(named);
         instance.setRequestHandler([&workbench](const SingleInstance::Request& request) {
             if (!workbench) return;
             if (request.file.isEmpty())

@@ -266,6 +266,10 @@ void Workbench::chooseAndSave() {
     if (!path.isEmpty()) saveProgram(path);
 }
 
+void Workbench::setProgramPath(const QString& path) {
+    programPath_ = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+}
+
 void Workbench::bringToFront() {
     if (isMinimized()) showNormal();
     show();

@@ -63,6 +63,9 @@ class Workbench : public QMainWindow {
     void chooseAndOpen();
     void chooseAndSave();
 
+    // The program file the calculator holds now (one named at start): Open and Save propose it.
+    void setProgramPath(const QString& path);
+
     // Comes to the front, as a later copy of the program asks.
     void bringToFront();
     // A later copy was started with a program file: the window comes to the front and opens it.
