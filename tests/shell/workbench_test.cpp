@@ -24,7 +24,6 @@
 #include <QUrl>
 #include <cstdio>
 #include <memory>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -682,26 +681,6 @@ TEST_F(WorkbenchTest, SaveAsTextOrImageAndOpenAgain) {
     ASSERT_EQ(reports.size(), 1);
     EXPECT_TRUE(reports.front().startsWith(QStringLiteral("Save program: ")));
     EXPECT_FALSE(QFile::exists(dialogAnswer));
-}
-
-// Whatever the program, saving it as text through the window and opening the text gives the
-// same 1000 steps.
-TEST_F(WorkbenchTest, AnyProgramSurvivesTextThroughTheWindow) {
-    std::mt19937 random(99);
-    std::uniform_int_distribution<int> byte(0, 255);
-    std::uniform_int_distribution<int> chance(0, 99);
-    const QString path = dir.filePath(QStringLiteral("any.kvs"));
-    for (int round = 0; round < 10; ++round) {
-        SCOPED_TRACE(round);
-        const int zeros = chance(random);
-        for (auto& step : engine.programMemory[0])
-            step = static_cast<std::uint8_t>(chance(random) < zeros ? 0 : byte(random));
-        const ProgramBank program = engine.programMemory[0];
-        ASSERT_TRUE(bench->saveProgram(path));
-        engine.programMemory[0].fill(0);
-        ASSERT_TRUE(bench->openProgram(path)) << reports.join(QLatin1Char('\n')).toStdString();
-        EXPECT_EQ(engine.programMemory[0], program);
-    }
 }
 
 // The panels' visibility, places and sizes, and the registers' filter, are kept between runs.
