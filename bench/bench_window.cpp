@@ -1,14 +1,18 @@
 // Program steps through the window's run chain (offscreen, no pauses) beside bare runStep on
-// the same program, and how long a tap on R/S takes to stop an endless run.
+// the same program, and how long a tap on R/S takes to stop an endless run; both again with the
+// workbench's three panels shown beside the face, refreshing as the program runs.
 #include <benchmark/benchmark.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
+#include <memory>
 
-#include "files/program_source.h"
 #include "engine/calc_engine.h"
+#include "files/program_source.h"
 #include "shell/main_window.h"
+#include "shell/workbench.h"
 
 namespace {
 
@@ -25,22 +29,50 @@ std::unique_ptr<korvelce::MainWindow> makeWindow(CalcEngine& engine, korvelce::S
     return std::make_unique<korvelce::MainWindow>(engine, settings, 2, pictures, QSize(480, 800));
 }
 
-void BM_RunChain(benchmark::State& state) {
-    CalcEngine engine;
-    korvelce::Settings settings;
-    auto window = makeWindow(engine, settings);
+// The workbench with the face and all three panels on screen.
+std::unique_ptr<korvelce::Workbench> makeWorkbench(CalcEngine& engine,
+                                                   korvelce::Settings& settings) {
+    auto bench =
+        std::make_unique<korvelce::Workbench>(engine, settings, makeWindow(engine, settings));
+    bench->show();
+    for (QAction* toggle : {bench->programAction(), bench->registersAction(), bench->tapeAction()})
+        if (!toggle->isChecked()) toggle->trigger();
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 100)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return bench;
+}
+
+// Runs the loop program through the window's chain until it stops, kLoopCount times round.
+void runChain(benchmark::State& state, CalcEngine& engine, korvelce::MainWindow& window) {
     korvelce::assembleProgram(engine, kProgram);
     std::int64_t steps = 0;
     for (auto _ : state) {
         engine.registers[0] = DecNumber::fromInt(kLoopCount);
         engine.returnDepth = 0;  // each run is a fresh call from the keyboard
-        window->deliverKey(korvelce::key::kA);
-        while (window->runActive())
+        window.deliverKey(korvelce::key::kA);
+        while (window.runActive())
             QCoreApplication::processEvents(QEventLoop::AllEvents);
         steps += 7LL * kLoopCount;
     }
     state.counters["steps/s"] =
         benchmark::Counter(static_cast<double>(steps), benchmark::Counter::kIsRate);
+}
+
+void BM_RunChainWithPanels(benchmark::State& state) {
+    CalcEngine engine;
+    korvelce::Settings settings;
+    auto bench = makeWorkbench(engine, settings);
+    runChain(state, engine, *bench->face());
+}
+BENCHMARK(BM_RunChainWithPanels)->Unit(benchmark::kMillisecond);
+
+void BM_RunChain(benchmark::State& state) {
+    CalcEngine engine;
+    korvelce::Settings settings;
+    auto window = makeWindow(engine, settings);
+    runChain(state, engine, *window);
 }
 BENCHMARK(BM_RunChain)->Unit(benchmark::kMillisecond);
 
@@ -63,10 +95,7 @@ void BM_BareRunStep(benchmark::State& state) {
 BENCHMARK(BM_BareRunStep)->Unit(benchmark::kMillisecond);
 
 // A tap on R/S (press and release posted as mouse events) during an endless loop.
-void BM_RunStopLatency(benchmark::State& state) {
-    CalcEngine engine;
-    korvelce::Settings settings;
-    auto window = makeWindow(engine, settings);
+void runStopLatency(benchmark::State& state, CalcEngine& engine, korvelce::MainWindow* window) {
     korvelce::assembleProgram(engine, "LBL A 1 SUM 00 GTO A");
     const korvelce::Layout& l = window->layout();
     const QPointF runStop(window->skinOrigin().x() + l.keyColumns[0] + l.keyWidth / 2,
@@ -82,11 +111,11 @@ void BM_RunStopLatency(benchmark::State& state) {
         QElapsedTimer timer;
         timer.start();
         QCoreApplication::postEvent(
-            window.get(), new QMouseEvent(QEvent::MouseButtonPress, runStop, runStop,
-                                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
-        QCoreApplication::postEvent(window.get(),
-                                    new QMouseEvent(QEvent::MouseButtonRelease, runStop, runStop,
-                                                    Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+            window, new QMouseEvent(QEvent::MouseButtonPress, runStop, runStop, Qt::LeftButton,
+                                    Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(
+            window, new QMouseEvent(QEvent::MouseButtonRelease, runStop, runStop, Qt::LeftButton,
+                                    Qt::NoButton, Qt::NoModifier));
         while (engine.mode == korvelce::kRun)
             QCoreApplication::processEvents(QEventLoop::AllEvents);
         const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
@@ -97,7 +126,25 @@ void BM_RunStopLatency(benchmark::State& state) {
     }
     state.counters["worst_ms"] = worstMs;
 }
+
+void BM_RunStopLatency(benchmark::State& state) {
+    CalcEngine engine;
+    korvelce::Settings settings;
+    auto window = makeWindow(engine, settings);
+    runStopLatency(state, engine, window.get());
+}
 BENCHMARK(BM_RunStopLatency)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
+
+void BM_RunStopLatencyWithPanels(benchmark::State& state) {
+    CalcEngine engine;
+    korvelce::Settings settings;
+    auto bench = makeWorkbench(engine, settings);
+    runStopLatency(state, engine, bench->face());
+}
+BENCHMARK(BM_RunStopLatencyWithPanels)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(50);
 
 }  // namespace
 

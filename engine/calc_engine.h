@@ -74,6 +74,9 @@ class CalcEngine {
     // Receives every printed line instead of the printer file (the headless front end's
     // standard output); empty means the file at printerPath.
     std::function<void(std::u16string_view)> printerSink;
+    // Sees every printed line as well, wherever the line goes (the file, a failing file or the
+    // sink), in the order printed: the window's paper tape. It must not print itself.
+    std::function<void(std::u16string_view)> printerObserver;
 
     // --- Program execution ---
     // Executes the step at programCounter of the current bank, as if its key were pressed.

@@ -15,27 +15,24 @@ std::string nameOf(int code) {
     return name.empty() ? std::string("?") : std::string(name);
 }
 
-std::string line(int address, int code, StepRole role) {
-    char text[48];
+std::string formOf(int code, StepRole role) {
+    char text[16];
     switch (role) {
         case StepRole::kNumber:
         case StepRole::kAddressLow:
-            std::snprintf(text, sizeof text, "%03d %02d %02d", address, code, code);
-            break;
+            std::snprintf(text, sizeof text, "%02d", code);
+            return text;
         case StepRole::kAddressHigh:
-            std::snprintf(text, sizeof text, "%03d %02d %d", address, code, code);
-            break;
+            std::snprintf(text, sizeof text, "%d", code);
+            return text;
         case StepRole::kIndirect:
             // The IND inside an operand reads as the key it is.
-            std::snprintf(text, sizeof text, "%03d %02d %s", address, code,
-                          std::string(mnemonic(key::kInd)).c_str());
-            break;
+            return std::string(mnemonic(key::kInd));
         case StepRole::kInstruction:
         case StepRole::kLabel:
-            std::snprintf(text, sizeof text, "%03d %02d %s", address, code, nameOf(code).c_str());
             break;
     }
-    return text;
+    return nameOf(code);
 }
 
 }  // namespace
@@ -53,16 +50,28 @@ int listingLength(const ProgramBank& bank) {
     return length > kSteps ? kSteps : length;
 }
 
-std::vector<std::string> listingLines(const ProgramBank& bank) {
-    std::vector<std::string> lines;
-    const int length = listingLength(bank);
+std::vector<ListingRow> listingRows(const ProgramBank& bank, int length) {
+    std::vector<ListingRow> rows;
+    if (length > kSteps) length = kSteps;
+    rows.reserve(static_cast<std::size_t>(length > 0 ? length : 0) + 3);
     int address = 0;
     while (address < length) {
         // instructionSteps never reaches past step 999.
         for (const StepRole role : instructionSteps(bank, address)) {
-            lines.push_back(line(address, bank[static_cast<std::size_t>(address)], role));
+            const int code = bank[static_cast<std::size_t>(address)];
+            rows.push_back(ListingRow{address, code, formOf(code, role)});
             ++address;
         }
+    }
+    return rows;
+}
+
+std::vector<std::string> listingLines(const ProgramBank& bank) {
+    std::vector<std::string> lines;
+    for (const ListingRow& row : listingRows(bank, listingLength(bank))) {
+        char text[48];
+        std::snprintf(text, sizeof text, "%03d %02d %s", row.address, row.code, row.form.c_str());
+        lines.emplace_back(text);
     }
     return lines;
 }

@@ -15,6 +15,19 @@ namespace korvelce {
 // (20 for an empty bank), at most 1000. Operand lines of the last instruction may run past it.
 int listingLength(const ProgramBank& bank);
 
+// One line of the listing taken apart: the step, its code, and how the listing reads it (the
+// key's name, or an operand in its own form: "GTO", "2", "45", "A", "IND").
+struct ListingRow {
+    int address = 0;
+    int code = 0;
+    std::string form;
+};
+
+// The rows of steps 000 to length - 1 (at most 1000), each instruction walked as a whole as in
+// the listing; operand rows of the last instruction may run past length, never past step 999.
+// The row of a step is found at its address: rows[a].address == a.
+std::vector<ListingRow> listingRows(const ProgramBank& bank, int length);
+
 // The lines of the listing (UTF-8, no line ends). Every stored instruction is walked as a
 // whole, so an operand step is never listed as a key: "010 61 GTO", "011 02 2", "012 45 45".
 std::vector<std::string> listingLines(const ProgramBank& bank);

@@ -104,6 +104,7 @@ class PrintJob {
         reported_ = true;
     }
     void line(std::u16string_view text) {
+        if (engine_.printerObserver) engine_.printerObserver(text);
         if (engine_.printerSink) {
             engine_.printerSink(text);
             return;

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDockWidget>
 #include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
@@ -19,15 +20,16 @@
 #include "files/library_module.h"
 #include "files/memory_image.h"
 #include "files/module_resources.h"
+#include "files/program_file.h"
 #include "shell/data_paths.h"
 #include "shell/file_association.h"
 #include "shell/main_window.h"
-#include "shell/program_files.h"
 #include "shell/saved_state.h"
 #include "shell/settings.h"
 #include "shell/shell_services_qt.h"
 #include "shell/single_instance.h"
 #include "shell/system_error.h"
+#include "shell/workbench.h"
 
 namespace korvelce {
 
@@ -54,8 +56,10 @@ class QuitOnSignals {
         QObject::connect(notifier_.get(), &QSocketNotifier::activated, [] {
             char byte = 0;
             [[maybe_unused]] const auto got = ::read(signalPipe[0], &byte, 1);
+            // A panel floating on its own is part of the window: closing it first would
+            // remember it hidden.
             for (QWidget* widget : QApplication::topLevelWidgets())
-                widget->close();
+                if (qobject_cast<QDockWidget*>(widget) == nullptr) widget->close();
             QCoreApplication::quit();
         });
         struct sigaction action {};
@@ -105,8 +109,21 @@ bool loadModuleInto(CalcEngine& engine, int identifier) {
 }
 
 bool loadProgramFile(CalcEngine& engine, const QString& path, QString* why) {
-    // A memory image, or program source text keyed in over the registers.
-    return loadProgramOrSource(engine, path, why);
+    const std::string local = QFile::encodeName(path).toStdString();
+    if (isProgramSourcePath(local)) {
+        // Source text is assembled whole before anything is replaced.
+        const ProgramFileRead read = readProgramFile(local);
+        if (read.ok) {
+            applyMemoryImage(engine, read.image);
+            return true;
+        }
+        if (why != nullptr) *why = QString::fromLocal8Bit(read.message);
+        return false;
+    }
+    std::string reason;
+    if (loadMemoryImage(engine, local, &reason)) return true;
+    if (why != nullptr) *why = QString::fromLocal8Bit(reason);
+    return false;
 }
 
 bool openProgramFileReporting(CalcEngine& engine, const QString& path) {
@@ -158,11 +175,8 @@ int runApplication(const QStringList& arguments) {
     engine->setShellServices(&services);
     // A named file that cannot be read is reported, and the saved state is loaded instead:
     // starting empty would overwrite the saved state with nothing on the way out.
-    // Program source text brings only a program: the saved registers are loaded under it.
-    const bool source = isProgramSource(named);
-    if (named.isEmpty() || source || !openProgramFileReporting(*engine, named))
-        loadProgramFile(*engine, defaultStatePath());
-    if (source) openProgramFileReporting(*engine, named);
+    const bool namedLoaded = !named.isEmpty() && openProgramFileReporting(*engine, named);
+    if (!namedLoaded) loadProgramFile(*engine, defaultStatePath());
     loadModuleInto(*engine, settings.module);
     engine->printerPath = settings.printerPath.toStdString();
 
@@ -172,9 +186,9 @@ int runApplication(const QStringList& arguments) {
 
     FacePictures pictures;
     QString failedCaption;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<Workbench> workbench;
     if (loadFacePictures(*mode, pictures, failedCaption)) {
-        window =
+        auto window =
             std::make_unique<MainWindow>(*engine, settings, *mode, std::move(pictures), screen);
         window->loadModule = [&engine, &settings](int identifier) {
             if (loadModuleInto(*engine, identifier)) settings.module = identifier;
@@ -185,14 +199,17 @@ int runApplication(const QStringList& arguments) {
         };
         services.setOwner(window.get());
         setSystemErrorOwner(window.get());
-        instance.setRequestHandler([&window](const SingleInstance::Request& request) {
-            if (!window) return;
+        // The face sits in the workbench, whose panels stay hidden until asked for.
+        workbench = std::make_unique<Workbench>(*engine, settings, std::move(window));
+        if (namedLoaded) workbench->setProgramPath(named);
+        instance.setRequestHandler([&workbench](const SingleInstance::Request& request) {
+            if (!workbench) return;
             if (request.file.isEmpty())
-                window->bringToFront();
+                workbench->bringToFront();
             else
-                window->offerProgramFile(request.file);
+                workbench->offerProgramFile(request.file);
         });
-        window->show();
+        workbench->show();
         QApplication::exec();
     } else {
         showSystemError(ENOENT, failedCaption);
@@ -201,7 +218,7 @@ int runApplication(const QStringList& arguments) {
     // Copies started from here on wait for the lock, and start on the state saved below.
     instance.stopListening();
     instance.setRequestHandler({});
-    window.reset();
+    workbench.reset();
     saveSettings(settings);
     state.save();
     return 0;

@@ -300,6 +300,7 @@ void MainWindow::runChainStep() {
     // key is held (each step is then shown), and when the program stops.
     QElapsedTimer slice;
     slice.start();
+    int sinceClock = 0;
     while (engine_.mode == kRun) {
         engine_.runStep();
         if (engine_.mode != kRun) break;
@@ -313,6 +314,9 @@ void MainWindow::runChainStep() {
             repaint(displayRect());
             break;
         }
+        // Reading the clock takes longer than most steps: it is read every few steps.
+        if (++sinceClock < kStepsPerClockRead) continue;
+        sinceClock = 0;
         if (slice.nsecsElapsed() >= qint64{kSliceMicroseconds} * 1000) break;
     }
     if (engine_.mode == kRun) {
@@ -408,13 +412,19 @@ void MainWindow::bringToFront() {
 void MainWindow::offerProgramFile(const QString& path) {
     bringToFront();
     if (!confirmReplace || !confirmReplace(this, QFileInfo(path).fileName())) return;
+    replaceProgram([this, &path] {
+        if (loadProgramFile) loadProgramFile(path);
+    });
+}
+
+void MainWindow::replaceProgram(const std::function<void()>& replace) {
     if (engine_.mode == kRun) {
         // The program that ran is replaced: its run ends here.
         engine_.mode = kCalculate;
         engine_.stopRequested = 0;
         runActive_ = false;
     }
-    if (loadProgramFile) loadProgramFile(path);
+    replace();
     displayVisible_ = true;
     afterKey();
     saveTimer_.start(idleSaveMs);

@@ -97,11 +97,17 @@ class MainWindow : public QWidget {
     // A later copy was started with a program file: after a question, the file replaces the
     // program memory and registers.
     void offerProgramFile(const QString& path);
+    // The engine's program memory and registers are replaced from outside the face (a program
+    // file): a program that runs ends first, then replace() changes the engine, and the face
+    // shows the result and saves it once the keys rest.
+    void replaceProgram(const std::function<void()>& replace);
     [[nodiscard]] bool saveScheduled() const { return saveTimer_.isActive(); }
 
     // Run-chain tuning: how long one posted event may keep running steps before the window
     // handles its waiting events again.
     static constexpr int kSliceMicroseconds = 4000;
+    // How many steps run between two looks at the clock (a step is far quicker than a look).
+    static constexpr int kStepsPerClockRead = 32;
 
   protected:
     void paintEvent(QPaintEvent* event) override;

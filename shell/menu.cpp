@@ -87,7 +87,8 @@ void MainWindow::runCommand(int command) {
             if (showAboutDialog) showAboutDialog(this);
             break;
         case kCommandExit:
-            close();
+            // The face may sit inside a larger window: Exit closes that one.
+            window()->close();
             break;
         default:
             break;

@@ -20,6 +20,20 @@ const QString kBlink = QStringLiteral("DureeClignotement");
 const QString kLeft = QStringLiteral("Gauche");
 const QString kTop = QStringLiteral("Haut");
 const QString kModule = QStringLiteral("Module");
+const QString kWorkbenchGeometry = QStringLiteral("WorkbenchGeometry");
+const QString kWorkbenchPanels = QStringLiteral("WorkbenchPanels");
+const QString kRegistersNonZero = QStringLiteral("RegistersNonZero");
+// Qt's saved window layouts are a few hundred bytes; anything far larger is not one.
+constexpr std::size_t kLayoutBufferBytes = 1 << 16;
+
+// A saved layout, kept as Base64 text; empty when missing or unreadable.
+QByteArray readLayout(const RegistryKey& key, const QString& name) {
+    QString text;
+    if (!key.readString(name, text, kLayoutBufferBytes)) return {};
+    const auto decoded =
+        QByteArray::fromBase64Encoding(text.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+    return decoded ? *decoded : QByteArray();
+}
 
 // Reads a 32-bit value into an int; unchanged when it cannot be read or is refused.
 void readInt(const RegistryKey& key, const QString& name, int& value, int lowest) {
@@ -65,6 +79,11 @@ Settings loadSettings() {
     readInt(key, kTop, settings.top, std::numeric_limits<std::int32_t>::min());
     // Any module number is kept; one that names no module loads nothing.
     readInt(key, kModule, settings.module, std::numeric_limits<std::int32_t>::min());
+    settings.workbenchGeometry = readLayout(key, kWorkbenchGeometry);
+    settings.workbenchLayout = readLayout(key, kWorkbenchPanels);
+    int nonZero = 0;
+    readInt(key, kRegistersNonZero, nonZero, 0);
+    settings.registersNonZeroOnly = nonZero != 0;
     return settings;
 }
 
@@ -79,6 +98,12 @@ void saveSettings(const Settings& settings) {
     key.writeInt32(kLeft, settings.left);
     key.writeInt32(kTop, settings.top);
     key.writeInt32(kModule, settings.module);
+    if (!settings.workbenchGeometry.isEmpty())
+        key.writeString(kWorkbenchGeometry,
+                        QString::fromLatin1(settings.workbenchGeometry.toBase64()));
+    if (!settings.workbenchLayout.isEmpty())
+        key.writeString(kWorkbenchPanels, QString::fromLatin1(settings.workbenchLayout.toBase64()));
+    key.writeInt32(kRegistersNonZero, settings.registersNonZeroOnly ? 1 : 0);
 }
 
 }  // namespace korvelce

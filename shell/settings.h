@@ -2,6 +2,7 @@
 // exit. They live in the settings key "Software\Brannock\Korvelce" of the user's store.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <cstddef>
 
@@ -24,6 +25,12 @@ struct Settings {
     int left = 100;               // "Gauche": the window's left edge when it last closed
     int top = 100;                // "Haut": the window's top edge when it last closed
     int module = kDefaultModule;  // "Module": the library module loaded at start
+    // The workbench around the face: its window ("WorkbenchGeometry") and its panels'
+    // visibility, sizes and places ("WorkbenchPanels"), as Qt saves them; empty for the first
+    // look, the face alone. "RegistersNonZero": the registers panel lists only those not zero.
+    QByteArray workbenchGeometry;
+    QByteArray workbenchLayout;
+    bool registersNonZeroOnly = false;
 };
 
 // The user's documents folder (the home folder when the system names none).

@@ -185,6 +185,39 @@ TEST(LibraryModule, BuiltInModulesAreWellFormed) {
     EXPECT_FALSE(moduleResource(0).has_value());
 }
 
+// The window names a library program by its module and title: the first line of the comment
+// block of its source file.
+TEST(LibraryModule, ProgramTitlesComeFromTheirSources) {
+    const std::pair<int, const char*> modules[] = {{kMasterModule, "master"},
+                                                   {kMathsModule, "maths"}};
+    EXPECT_EQ(moduleName(kMasterModule), "Master");
+    EXPECT_EQ(moduleName(kMathsModule), "Maths / Utilities");
+    EXPECT_TRUE(moduleName(111).empty());
+    for (const auto& [identifier, folder] : modules) {
+        int titled = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(
+                 std::filesystem::path(KORVELCE_LIBRARY_SOURCES) / folder)) {
+            const std::string name = entry.path().filename().string();
+            if (entry.path().extension() != ".kvs") continue;
+            const int slot = std::stoi(name.substr(0, 2));
+            std::ifstream in(entry.path());
+            std::string first;
+            std::getline(in, first);
+            ASSERT_EQ(first.rfind("# ", 0), 0u) << name;
+            first.erase(0, 2);
+            while (!first.empty() && (first.back() == ' ' || first.back() == '\r'))
+                first.pop_back();
+            EXPECT_EQ(moduleProgramTitle(identifier, slot), first) << name;
+            ++titled;
+        }
+        EXPECT_GE(titled, 21) << folder;
+        EXPECT_TRUE(moduleProgramTitle(identifier, 0).empty());
+        EXPECT_TRUE(moduleProgramTitle(identifier, 26).empty());
+    }
+    EXPECT_TRUE(moduleProgramTitle(kMathsModule, 22).empty()) << "an empty slot has no title";
+    EXPECT_TRUE(moduleProgramTitle(111, 1).empty());
+}
+
 TEST(LibraryModule, MathsAfterMasterKeepsTheTailOfLongerPrograms) {
     const auto master = moduleResource(kMasterModule);
     const auto maths = moduleResource(kMathsModule);

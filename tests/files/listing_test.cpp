@@ -147,6 +147,36 @@ TEST(Listing, EveryStepListedOnceInOrder) {
     }
 }
 
+// The rows of a listing asked for any length: one per step from 000, with its own code, at
+// least as many as asked and at most the operands of the last instruction more.
+TEST(Listing, RowsOfAnyLengthStartAtTheirStep) {
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::uniform_int_distribution<int> length(0, kSteps);
+    for (int round = 0; round < 50; ++round) {
+        ProgramBank bank{};
+        for (auto& step : bank)
+            step = static_cast<std::uint8_t>(round % 2 == 0 ? byte(random) % 100 : byte(random));
+        const int asked = length(random);
+        const std::vector<ListingRow> rows = listingRows(bank, asked);
+        ASSERT_GE(rows.size(), static_cast<std::size_t>(asked));
+        EXPECT_LE(rows.size(), std::min<std::size_t>(static_cast<std::size_t>(asked) + 3, 1000));
+        for (std::size_t a = 0; a < rows.size(); ++a) {
+            EXPECT_EQ(rows[a].address, static_cast<int>(a));
+            EXPECT_EQ(rows[a].code, bank[a]);
+            EXPECT_FALSE(rows[a].form.empty());
+        }
+    }
+    // The forms are the listing's third field: GTO 245 at 010 reads GTO, 2, 45.
+    const std::vector<ListingRow> rows = listingRows(bankOf(10, {61, 2, 45}), 500);
+    EXPECT_EQ(rows.size(), 500u);
+    EXPECT_EQ(rows[10].form, "GTO");
+    EXPECT_EQ(rows[11].form, "2");
+    EXPECT_EQ(rows[12].form, "45");
+    EXPECT_EQ(rows[499].form, "0");
+    EXPECT_TRUE(listingRows(bankOf(0, {61}), 0).empty());
+}
+
 // Keyed in learn mode, SBR 123 stores 71 1 23: the listing must not read 23 as LNX.
 TEST(Listing, LearnModeFormsListAsOperands) {
     CalcEngine engine;

@@ -352,6 +352,58 @@ TEST_F(Printer, FullDiskIsReportedOnce) {
     EXPECT_EQ(fs::file_size(path), 100u);
 }
 
+// The observer sees every printed line, in order, wherever the lines go: exactly what the
+// printer file receives, what the sink receives, and the lines a failing file drops.
+TEST_F(Printer, ObserverSeesEveryLineWhereverItGoes) {
+    // PRT, ADV, a register list, a plot, alpha lines (non-ASCII characters among them) and a
+    // value beside the alpha line.
+    constexpr std::string_view kKeys =
+        "FIX 2 3 PRT ADV 97 INV LST 12 OP 07 INV FIX 4860717273 OP 01 OP 05 2 +/- OP 06 7 PRT";
+    enum class Where { kFile, kSink, kFailingFile };
+    for (const Where where : {Where::kFile, Where::kSink, Where::kFailingFile}) {
+        SCOPED_TRACE(static_cast<int>(where));
+        CalcEngine engine;
+        RecordingShell shell;
+        engine.setShellServices(&shell);
+        std::vector<std::u16string> seen;
+        engine.printerObserver = [&seen](std::u16string_view text) { seen.emplace_back(text); };
+        std::u16string sunk;
+        fs::path path;
+        switch (where) {
+            case Where::kFile:
+                path = attach(engine);
+                break;
+            case Where::kSink:
+                engine.printerSink = [&sunk](std::u16string_view text) { sunk += text; };
+                break;
+            case Where::kFailingFile:
+                engine.printerPath = (dir / "missing" / "tape.txt").string();
+                break;
+        }
+        test::press(engine, kKeys);
+        std::u16string observed;
+        for (const std::u16string& text : seen) {
+            EXPECT_TRUE(text.ends_with(u"\r\n")) << "one whole line at a time";
+            observed += text;
+        }
+        // 1 PRT, 1 ADV, 3 register lines, 1 plot, 1 alpha, 1 value with alpha, 1 PRT.
+        EXPECT_EQ(seen.size(), 9u);
+        EXPECT_NE(observed.find(u"\u00D7"), std::u16string::npos) << "the alpha line's x";
+        switch (where) {
+            case Where::kFile:
+                EXPECT_EQ(observed, tape(path));
+                break;
+            case Where::kSink:
+                EXPECT_EQ(observed, sunk);
+                break;
+            case Where::kFailingFile:
+                EXPECT_FALSE(shell.reports.empty());
+                EXPECT_EQ(observed, printedAfter(kKeys));
+                break;
+        }
+    }
+}
+
 // OP 08 lists the labels from the program counter on, passing over every operand step.
 TEST_F(Printer, LabelListPassesOverOperands) {
     struct Row {

@@ -17,7 +17,8 @@
 #include "korvelce/version.h"
 #include "shell/command_line.h"
 #include "shell/data_paths.h"
-#include "shell/program_files.h"
+#include "files/program_file.h"
+#include "shell/application.h"
 
 namespace korvelce {
 namespace {
@@ -170,24 +171,9 @@ class ProgramFilesTest : public ::testing::Test {
 
 TEST(ProgramSourceName, KnowsSourceTextByItsExtensionInAnyCase) {
     for (const char* name : {"a.kvs", "A.KVS", "/x/prog.Kvs", ".kvs"})
-        EXPECT_TRUE(isProgramSource(QString::fromUtf8(name))) << name;
+        EXPECT_TRUE(isProgramSourcePath(name)) << name;
     for (const char* name : {"a.kv", "a.kvs.kv", "kvs", "a.kvsx", "a_kvs", ""})
-        EXPECT_FALSE(isProgramSource(QString::fromUtf8(name))) << name;
-}
-
-TEST_F(ProgramFilesTest, SourceReplacesTheProgramAndKeepsTheRegisters) {
-    ASSERT_TRUE(writeFile(path("fact.kvs"), "# n!\nLBL A STO 00 1 STO 01\n"));
-    CalcEngine engine;
-    engine.registers[7] = DecNumber::fromInt(42);
-    engine.programMemory[0][500] = 99;  // an old program's step, beyond the new one
-    QString why;
-    ASSERT_TRUE(loadProgramOrSource(engine, path("fact.kvs"), &why)) << why.toStdString();
-    EXPECT_EQ(engine.registers[7].toInteger(), 42);
-    const std::array<int, 8> steps{76, 11, 42, 0, 1, 42, 1, 0};  // LBL A STO 00 1 STO 01
-    for (std::size_t i = 0; i < steps.size(); ++i)
-        EXPECT_EQ(engine.programMemory[0][i], steps[i]) << "step " << i;
-    EXPECT_EQ(engine.programMemory[0][500], 0);
-    EXPECT_EQ(engine.programCounter, 0);
+        EXPECT_FALSE(isProgramSourcePath(name)) << name;
 }
 
 TEST_F(ProgramFilesTest, MemoryImageReplacesRegistersAndProgram) {
@@ -197,7 +183,7 @@ TEST_F(ProgramFilesTest, MemoryImageReplacesRegistersAndProgram) {
     ASSERT_TRUE(saveMemoryImage(saved, path("p.kv").toStdString()).ok);
     CalcEngine engine;
     engine.registers[7] = DecNumber::fromInt(42);
-    ASSERT_TRUE(loadProgramOrSource(engine, path("p.kv")));
+    ASSERT_TRUE(loadProgramFile(engine, path("p.kv")));
     EXPECT_EQ(engine.registers[3].toInteger(), 9);
     EXPECT_TRUE(engine.registers[7].isZero());
     EXPECT_EQ(engine.programMemory[0][0], 76);
@@ -224,7 +210,7 @@ TEST_P(BadProgramFileTest, ChangesNothingAndSaysWhy) {
     engine.programMemory[0][0] = 11;
     const std::vector<std::uint8_t> before = memoryImageBytes(engine);
     QString why;
-    EXPECT_FALSE(loadProgramOrSource(engine, path(c.file), &why));
+    EXPECT_FALSE(loadProgramFile(engine, path(c.file), &why));
     EXPECT_EQ(memoryImageBytes(engine), before);
     EXPECT_TRUE(why.contains(QString::fromUtf8(c.reason))) << why.toStdString();
 }
@@ -240,7 +226,7 @@ TEST_F(ProgramFilesTest, FolderNamedLikeSourceIsRefused) {
     ASSERT_TRUE(QDir().mkpath(path("dir.kvs")));
     CalcEngine engine;
     QString why;
-    EXPECT_FALSE(loadProgramOrSource(engine, path("dir.kvs"), &why));
+    EXPECT_FALSE(loadProgramFile(engine, path("dir.kvs"), &why));
     EXPECT_FALSE(why.isEmpty());
 }
 

@@ -31,6 +31,7 @@
 #include "shell/shell_services_qt.h"
 #include "shell/single_instance.h"
 #include "shell/system_error.h"
+#include "shell/workbench.h"
 #include "support/key_sequence.h"
 
 namespace korvelce {
@@ -460,7 +461,9 @@ class StartUp : public ::testing::Test {
         closer.setSingleShot(true);
         QObject::connect(&closer, &QTimer::timeout, [] {
             for (QWidget* w : QApplication::topLevelWidgets())
-                if (qobject_cast<MainWindow*>(w) != nullptr) w->close();
+                if (qobject_cast<MainWindow*>(w) != nullptr ||
+                    qobject_cast<Workbench*>(w) != nullptr)
+                    w->close();
         });
     }
     void TearDown() override {

@@ -104,6 +104,35 @@ TEST_F(SettingsTest, ValuesWrittenAtExitAreReadAtTheNextStart) {
     EXPECT_EQ(back.module, 128);
 }
 
+// The workbench's saved layouts are bytes of any value, kept as Base64 text; text that is not
+// Base64 reads as no layout (the first look), and nothing is written for no layout.
+TEST_F(SettingsTest, WorkbenchLayoutsAreKeptAsBase64) {
+    Settings s;
+    for (int b = 0; b < 256; ++b)
+        s.workbenchLayout.append(static_cast<char>(b));
+    s.workbenchGeometry = QByteArray("\x01\xd9\xd0\xcb\x00\x03", 6);
+    s.registersNonZeroOnly = true;
+    saveSettings(s);
+    EXPECT_EQ(stored(QStringLiteral("WorkbenchPanels")).toString(),
+              QString::fromLatin1(s.workbenchLayout.toBase64()));
+    const Settings back = loadSettings();
+    EXPECT_EQ(back.workbenchLayout, s.workbenchLayout);
+    EXPECT_EQ(back.workbenchGeometry, s.workbenchGeometry);
+    EXPECT_TRUE(back.registersNonZeroOnly);
+
+    setStored(QStringLiteral("WorkbenchPanels"), QStringLiteral("not base64!"));
+    setStored(QStringLiteral("RegistersNonZero"), QStringLiteral("0"));
+    const Settings bad = loadSettings();
+    EXPECT_TRUE(bad.workbenchLayout.isEmpty());
+    EXPECT_EQ(bad.workbenchGeometry, s.workbenchGeometry);
+    EXPECT_FALSE(bad.registersNonZeroOnly);
+
+    QFile::remove(storeFile());
+    saveSettings(Settings{});
+    EXPECT_FALSE(stored(QStringLiteral("WorkbenchPanels")).isValid());
+    EXPECT_FALSE(stored(QStringLiteral("WorkbenchGeometry")).isValid());
+}
+
 TEST_F(SettingsTest, HandWrittenStoreIsRead) {
     writeStore(
         "[Software/Brannock/Korvelce]\n"
