@@ -26,6 +26,7 @@
 #include "shell/shell_services_qt.h"
 #include "shell/single_instance.h"
 #include "shell/system_error.h"
+#include "shell/window_placement.h"
 
 namespace korvelce {
 
@@ -186,6 +187,7 @@ int runApplication(const QStringList& arguments) {
             else
                 window->offerProgramFile(request.file);
         });
+        placeWindow(*window, settings, screen, window->minimumSize());
         window->show();
         QApplication::exec();
     } else {

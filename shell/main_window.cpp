@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -8,10 +9,13 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QThread>
 #include <algorithm>
+#include <cmath>
 
 #include "engine/calc_engine.h"
+#include "shell/window_placement.h"
 
 namespace korvelce {
 
@@ -24,6 +28,46 @@ QImage loadImage(const QString& path) {
     if (image.isNull()) return image;
     return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
+
+// The menu button: a child over the face's picture of it, so that Tab reaches it and a
+// screen reader finds it. It draws only its focus frame; the face shows through it.
+class FaceMenuButton : public QAbstractButton {
+  public:
+    explicit FaceMenuButton(QWidget* parent) : QAbstractButton(parent) {
+        setFocusPolicy(Qt::StrongFocus);
+        setCursor(Qt::PointingHandCursor);
+        setText(QStringLiteral("Menu"));
+        setAccessibleName(QStringLiteral("Menu"));
+        setToolTip(QStringLiteral("Menu"));
+    }
+    // Opens the menu at a point of the screen.
+    std::function<void(QPoint)> open;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        if (!hasFocus()) return;
+        QPainter painter(this);
+        painter.setPen(QPen(QColor(0xee, 0xb8, 0x42), 2));
+        painter.drawRect(rect().adjusted(1, 1, -1, -1));
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && open) open(event->globalPosition().toPoint());
+    }
+    void mouseReleaseEvent(QMouseEvent*) override {}
+    void keyPressEvent(QKeyEvent* event) override {
+        switch (event->key()) {
+            case Qt::Key_Space:
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+            case Qt::Key_Down:
+                if (open) open(mapToGlobal(QPoint(0, 0)));
+                return;
+            default:
+                QAbstractButton::keyPressEvent(event);
+        }
+    }
+    void nextCheckState() override {}
+};
 
 bool askReplace(QWidget* parent, const QString& name) {
     return QMessageBox::question(
@@ -71,22 +115,22 @@ MainWindow::MainWindow(CalcEngine& engine, Settings& settings, int screenMode,
     : engine_(engine),
       settings_(settings),
       layout_(layoutFor(screenMode)),
+      baseSize_(clientSize),
       pictures_(std::move(pictures)) {
     setWindowTitle(QStringLiteral("Korvel ce"));
-    setFixedSize(clientSize);
+    setMinimumSize(baseSize_ / 2);
+    resize(clientSize);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::StrongFocus);
     ticks_.start();
-    const QSize menuSize = pictures_.menuButton.size();
-    menuButtonRect_ =
-        QRect(0, clientSize.height() - menuSize.height(), menuSize.width(), menuSize.height());
-    skinOrigin_ = QPoint((clientSize.width() - pictures_.skin.width()) / 2, 1);
-    displayBuffer_ =
-        QImage(layout_.displayWidth(), layout_.displayHeight, QImage::Format_ARGB32_Premultiplied);
-    displayBuffer_.fill(Qt::black);
+    auto* button = new FaceMenuButton(this);
+    button->open = [this](QPoint at) { openMenu(at); };
+    connect(button, &QAbstractButton::clicked, this,
+            [this, button] { openMenu(button->mapToGlobal(QPoint(0, 0))); });
+    menuButton_ = button;
     buildMenu();
-    renderDisplay(false);
+    ensureGeometry();
     confirmReplace = askReplace;
     saveTimer_.setSingleShot(true);
     connect(&saveTimer_, &QTimer::timeout, this, &MainWindow::onSaveTimer);
@@ -94,15 +138,191 @@ MainWindow::MainWindow(CalcEngine& engine, Settings& settings, int screenMode,
 
 MainWindow::~MainWindow() = default;
 
+void MainWindow::ensureGeometry() {
+    const double ratio = devicePixelRatioF();
+    if (geometry_.widgetSize == size() && geometry_.ratio == ratio && !face_.skin.isNull())
+        return;
+    Geometry g;
+    g.widgetSize = size();
+    g.ratio = ratio;
+    g.pixels = QSize(static_cast<int>(std::lround(width() * ratio)),
+                     static_cast<int>(std::lround(height() * ratio)));
+    double scale = std::min(static_cast<double>(g.pixels.width()) / baseSize_.width(),
+                            static_cast<double>(g.pixels.height()) / baseSize_.height());
+    // The handheld's own size is drawn from the loaded pictures; a widget that is only
+    // slightly larger shows them with a wider surround rather than a redrawn face.
+    if (std::abs(scale - 1.0) < 1e-9) scale = 1.0;
+    scale = std::max(scale, 0.1);
+    g.scale = scale;
+    if (face_.skin.isNull() || face_.scale != scale) rebuildPictures(scale);
+    const QSize faceSize(static_cast<int>(std::lround(baseSize_.width() * scale)),
+                         static_cast<int>(std::lround(baseSize_.height() * scale)));
+    g.face = QRect(QPoint((g.pixels.width() - faceSize.width()) / 2,
+                          (g.pixels.height() - faceSize.height()) / 2),
+                   faceSize);
+    // The skin is centred across the handheld screen, one of its pixels below the top.
+    g.skinOrigin = g.face.topLeft() + QPoint((faceSize.width() - face_.skin.width()) / 2,
+                                             static_cast<int>(std::lround(scale)));
+    const int menu = face_.menuButton.width();
+    g.menuButton = QRect(g.face.left(), g.face.bottom() + 1 - menu, menu, menu);
+    geometry_ = g;
+    composeFrame();
+    placeMenuButton();
+    displayBuffer_ = QImage(face_.layout.displayWidth(), face_.layout.displayHeight,
+                            QImage::Format_ARGB32_Premultiplied);
+    displayBuffer_.fill(Qt::black);
+    lastDisplayText_.clear();
+    renderDisplay(showValueWhileRunning_);
+}
+
+const MainWindow::Geometry& MainWindow::geometry() const {
+    const_cast<MainWindow*>(this)->ensureGeometry();
+    return geometry_;
+}
+
+void MainWindow::rebuildPictures(double scale) {
+    if (scale == 1.0) {
+        face_ = FaceImages{};
+        face_.scale = 1.0;
+        face_.layout = layout_;
+        face_.skin = pictures_.skin;
+        face_.pressed = pictures_.pressed;
+        face_.glyphs = pictures_.glyphs;
+        face_.indicators = pictures_.indicators;
+        face_.menuButton = pictures_.menuButton;
+        return;
+    }
+    face_ = drawFace(layout_.mode, scale);
+}
+
+void MainWindow::composeFrame() {
+    const Geometry& g = geometry_;
+    frame_ = QImage(g.pixels, QImage::Format_RGB32);
+    QPainter painter(&frame_);
+    // The case runs on around the skin, in its own gradient, up to the window's edges.
+    const QRect skin(g.skinOrigin, face_.skin.size());
+    const QRegion around = QRegion(frame_.rect()).subtracted(skin);
+    for (const QRect& part : around)
+        fillSurround(painter, part, skin.top(), skin.height());
+    painter.drawImage(g.skinOrigin, face_.skin);
+    painter.drawImage(g.menuButton.topLeft(), face_.menuButton);
+}
+
+void MainWindow::placeMenuButton() {
+    menuButton_->setGeometry(toWidget(geometry_.menuButton));
+}
+
+QRect MainWindow::toWidget(const QRect& devicePixels) const {
+    const double ratio = geometry_.ratio > 0 ? geometry_.ratio : 1.0;
+    return QRectF(devicePixels.x() / ratio, devicePixels.y() / ratio,
+                  devicePixels.width() / ratio, devicePixels.height() / ratio)
+        .toAlignedRect();
+}
+
+QRectF MainWindow::faceRect() const {
+    const Geometry& g = geometry();
+    return {g.face.x() / g.ratio, g.face.y() / g.ratio, g.face.width() / g.ratio,
+            g.face.height() / g.ratio};
+}
+
+double MainWindow::zoom() const {
+    const Geometry& g = geometry();
+    return g.scale / g.ratio;
+}
+
+QPoint MainWindow::skinOrigin() const {
+    const Geometry& g = geometry();
+    return (QPointF(g.skinOrigin) / g.ratio).toPoint();
+}
+
+QRect MainWindow::menuButtonRect() const {
+    return toWidget(geometry().menuButton);
+}
+
+QRect MainWindow::keyRectInWidget(int column, int row) const {
+    return toWidget(keyRect(column, row));
+}
+
+GridHit MainWindow::keyAt(QPointF point) const {
+    const Geometry& g = geometry();
+    const QPointF onSkin = point * g.ratio - QPointF(g.skinOrigin);
+    return hitTest(face_.layout, static_cast<int>(std::floor(onSkin.x())),
+                   static_cast<int>(std::floor(onSkin.y())));
+}
+
+QSize MainWindow::sizeHint() const {
+    return baseSize_;
+}
+
+QSize MainWindow::minimumSizeHint() const {
+    return baseSize_ / 2;
+}
+
+void MainWindow::setZoom(double zoom) {
+    QWidget* top = window();
+    if (top->isMaximized() || top->isFullScreen()) top->showNormal();
+    // Whatever surrounds the face in its window keeps its size.
+    const QSize extra = top == this ? QSize() : top->size() - size();
+    double wanted = zoom;
+    if (const QScreen* shownOn = screen()) {
+        const QSize frame = top->frameGeometry().size() - top->size();
+        const QSize room = shownOn->availableGeometry().size() - frame - extra;
+        wanted = std::min({wanted, static_cast<double>(room.width()) / baseSize_.width(),
+                           static_cast<double>(room.height()) / baseSize_.height()});
+    }
+    wanted = std::max(wanted, 0.5);
+    const QSize face(static_cast<int>(std::lround(baseSize_.width() * wanted)),
+                     static_cast<int>(std::lround(baseSize_.height() * wanted)));
+    top->resize(face + extra);
+}
+
+void MainWindow::zoomIn() {
+    const double now = zoom();
+    for (const double step : kZoomSteps) {
+        if (step > now + 0.01) {
+            setZoom(step);
+            return;
+        }
+    }
+}
+
+void MainWindow::zoomOut() {
+    const double now = zoom();
+    for (auto step = std::rbegin(kZoomSteps); step != std::rend(kZoomSteps); ++step) {
+        if (*step < now - 0.01) {
+            setZoom(*step);
+            return;
+        }
+    }
+}
+
+void MainWindow::zoomToFit() {
+    // The largest zoom the screen takes: setZoom keeps within it.
+    setZoom(kZoomSteps[std::size(kZoomSteps) - 1] * 4);
+    QWidget* top = window();
+    if (const QScreen* shownOn = screen()) {
+        const QRect available = shownOn->availableGeometry();
+        if (!available.contains(top->frameGeometry())) top->move(available.topLeft());
+    }
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    ensureGeometry();
+}
+
+void MainWindow::openMenu(QPoint globalPosition) {
+    menu_->popup(globalPosition);
+}
+
 QRect MainWindow::keyRect(int column, int row) const {
-    return QRect(layout_.keyColumns[static_cast<std::size_t>(column)],
-                 layout_.keyRows[static_cast<std::size_t>(row)], layout_.keyWidth,
-                 layout_.keyHeight);
+    return korvelce::keyRect(face_.layout, column, row).translated(geometry_.skinOrigin);
 }
 
 QRect MainWindow::displayRect() const {
-    return QRect(skinOrigin_ + QPoint(layout_.displayX, layout_.displayY),
-                 QSize(layout_.displayWidth(), layout_.displayHeight));
+    const Layout& l = face_.layout;
+    return {geometry_.skinOrigin + QPoint(l.displayX, l.displayY),
+            QSize(l.displayWidth(), l.displayHeight)};
 }
 
 void MainWindow::renderDisplay(bool showValue) {
@@ -111,65 +331,69 @@ void MainWindow::renderDisplay(bool showValue) {
     const QString text = QString::fromLatin1(buffer);
     if (text == lastDisplayText_) return;
     displayBuffer_.fill(Qt::black);
+    const Layout& l = face_.layout;
     QPainter painter(&displayBuffer_);
-    const int cell = layout_.cellWidth;
-    const int move = cell + layout_.cellGap;
-    const int height = layout_.displayHeight;
-    int x = layout_.displayWidth() - cell;
+    const int cell = l.cellWidth;
+    const int move = cell + l.cellGap;
+    const int height = l.displayHeight;
+    int x = l.displayWidth() - cell;
     if (exponent == 0) x -= move;
     auto glyph = [&](int sourceX, int width, int targetX) {
-        painter.drawImage(QPoint(targetX, 0), pictures_.glyphs, QRect(sourceX, 0, width, height));
+        painter.drawImage(QPoint(targetX, 0), face_.glyphs, QRect(sourceX, 0, width, height));
     };
     for (qsizetype i = text.size() - 1; i >= 0; --i) {
         const QChar c = text.at(i);
         if (c == QLatin1Char(' ')) {
             x -= move;
         } else if (c == QLatin1Char('-')) {
-            glyph(layout_.pointWidth, cell, x);
+            glyph(l.pointWidth, cell, x);
             x -= move;
         } else if (c.isDigit()) {
-            glyph(layout_.digitGlyphX(c.digitValue()), cell, x);
+            glyph(l.digitGlyphX(c.digitValue()), cell, x);
             x -= move;
         } else if (c == QLatin1Char('[')) {
-            glyph(layout_.bracketGlyphX, cell, x);
+            glyph(l.bracketGlyphX, cell, x);
             x -= move;
         } else if (c == QLatin1Char('.')) {
-            glyph(0, layout_.pointWidth, x + cell + layout_.pointWidth);
+            glyph(0, l.pointWidth, x + cell + l.pointWidth);
         }
     }
     lastDisplayText_ = text;
 }
 
 void MainWindow::paintIndicators(QPainter& painter) const {
-    const int y = layout_.indicatorY;
-    const int h = layout_.indicatorHeight;
+    const Layout& l = face_.layout;
+    const int y = l.indicatorY;
+    const int h = l.indicatorHeight;
     auto indicator = [&](bool on, int x, int width, int glyphX) {
-        const QRect target(skinOrigin_ + QPoint(x, y), QSize(width, h));
+        const QRect target(geometry_.skinOrigin + QPoint(x, y), QSize(width, h));
         if (on)
-            painter.drawImage(target.topLeft(), pictures_.indicators, QRect(glyphX, 0, width, h));
+            painter.drawImage(target.topLeft(), face_.indicators, QRect(glyphX, 0, width, h));
         else
             painter.fillRect(target, Qt::black);
     };
-    indicator(secondActive_, layout_.secondX, layout_.secondWidth, layout_.secondGlyphX);
-    indicator(engine_.invFlag != 0, layout_.invX, layout_.invWidth, layout_.invGlyphX);
+    indicator(secondActive_, l.secondX, l.secondWidth, l.secondGlyphX);
+    indicator(engine_.invFlag != 0, l.invX, l.invWidth, l.invGlyphX);
     const int unit = engine_.angleUnit >= 0 && engine_.angleUnit <= 2 ? engine_.angleUnit : 0;
-    indicator(true, layout_.angleX, layout_.angleWidth,
-              layout_.angleGlyphX + unit * layout_.angleWidth);
+    indicator(true, l.angleX, l.angleWidth,
+              l.angleGlyphX + unit * l.angleWidth);
 }
 
 void MainWindow::paintEvent(QPaintEvent*) {
+    ensureGeometry();
     QPainter painter(this);
-    // The margins around the skin take the colour of its body.
-    painter.fillRect(rect(), QColor::fromRgba(pictures_.skin.pixel(0, 0)));
-    painter.drawImage(skinOrigin_, pictures_.skin);
+    // Everything is painted in device pixels, one to one with the pictures.
+    if (geometry_.ratio != 1.0) painter.scale(1.0 / geometry_.ratio, 1.0 / geometry_.ratio);
+    painter.drawImage(0, 0, frame_);
     if (pressedColumn_ >= 0 && pressedRow_ >= 0) {
         const QRect key = keyRect(pressedColumn_, pressedRow_);
-        if (layout_.mode == 0 || pictures_.pressed.isNull()) {
+        if (face_.pressed.isNull()) {
             painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-            painter.fillRect(key.translated(skinOrigin_), Qt::white);
+            painter.fillRect(key, Qt::white);
             painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         } else {
-            painter.drawImage(key.translated(skinOrigin_).topLeft(), pictures_.pressed, key);
+            painter.drawImage(key.topLeft(), face_.pressed,
+                              korvelce::keyRect(face_.layout, pressedColumn_, pressedRow_));
         }
     }
     paintIndicators(painter);
@@ -177,12 +401,11 @@ void MainWindow::paintEvent(QPaintEvent*) {
         painter.drawImage(displayRect().topLeft(), displayBuffer_);
     else
         painter.fillRect(displayRect(), Qt::black);
-    painter.drawImage(menuButtonRect_.topLeft(), pictures_.menuButton);
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
-    pressAt(event->position().toPoint());
+    pressAt(event->position());
 }
 
 void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
@@ -190,23 +413,22 @@ void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
     releaseAt();
 }
 
-void MainWindow::pressAt(QPoint point) {
-    if (menuButtonRect_.contains(point)) {
-        menu_->popup(mapToGlobal(point));
+void MainWindow::pressAt(QPointF point) {
+    if (menuButtonRect().contains(point.toPoint())) {
+        openMenu(mapToGlobal(point.toPoint()));
         return;
     }
-    const QPoint onSkin = point - skinOrigin_;
-    const GridHit hit = hitTest(layout_, onSkin.x(), onSkin.y());
+    const GridHit hit = keyAt(point);
     pressedColumn_ = hit.column;
     pressedRow_ = hit.row;
-    if (hit.column >= 0) update(keyRect(hit.column, hit.row).translated(skinOrigin_));
+    if (hit.column >= 0) update(toWidget(keyRect(hit.column, hit.row)));
 }
 
 void MainWindow::releaseAt() {
     if (pressedColumn_ < 0 || pressedRow_ < 0) return;
     const int column = pressedColumn_;
     const int row = pressedRow_;
-    update(keyRect(column, row).translated(skinOrigin_));
+    update(toWidget(keyRect(column, row)));
     const int code = keyCodeAt(column, row, secondActive_);
     if (code == kSecondKeyCode) {
         secondActive_ = !secondActive_;
@@ -281,7 +503,7 @@ void MainWindow::updateBlink() {
 void MainWindow::timerEvent(QTimerEvent* event) {
     if (event->timerId() != blinkTimer_) return;
     displayVisible_ = !displayVisible_;
-    update(displayRect());
+    update(toWidget(displayRect()));
 }
 
 bool MainWindow::gtoHeld() const {
@@ -306,11 +528,11 @@ void MainWindow::runChainStep() {
         const bool pause = engine_.pauseRequest != 0;
         if (pause || gtoHeld()) {
             renderDisplay(true);
-            repaint(displayRect());
+            repaint(toWidget(displayRect()));
             QThread::msleep(static_cast<unsigned long>(
                 std::max(0, pause ? settings_.longPauseMs : settings_.shortPauseMs)));
             renderDisplay(false);
-            repaint(displayRect());
+            repaint(toWidget(displayRect()));
             break;
         }
         if (slice.nsecsElapsed() >= qint64{kSliceMicroseconds} * 1000) break;
@@ -391,8 +613,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    settings_.left = x();
-    settings_.top = y();
+    rememberPlacement(*window(), settings_);
     runActive_ = false;
     saveTimer_.stop();  // the way out saves the state itself
     event->accept();

@@ -1,6 +1,12 @@
 // The calculator's face: the skin with its keys, the display and indicators painted over it,
 // the menu button; taps become key codes for the engine, programs run as a chain of posted
 // events so the face stays responsive, and the display blinks while the engine is in error.
+//
+// The face fills the widget at any size, keeping its proportions: the handheld screen (skin,
+// margins and menu button) is scaled as a whole and centred, and the case's colour fills the
+// rest. Everything is drawn at the size shown, in device pixels, from the layout table scaled
+// to that size; hit-testing uses the same scaled table. At the handheld's own size on a screen
+// of device pixel ratio 1 the face is the loaded pictures themselves.
 #pragma once
 
 #include <QElapsedTimer>
@@ -11,9 +17,11 @@
 #include <QWidget>
 #include <functional>
 
+#include "shell/face_drawing.h"
 #include "shell/layout.h"
 #include "shell/settings.h"
 
+class QAbstractButton;
 class QMenu;
 
 namespace korvelce {
@@ -49,6 +57,8 @@ class MainWindow : public QWidget {
     static constexpr int kCommandAbout = 40005;
     static constexpr int kCommandExit = 40004;
 
+    // clientSize is the handheld screen's size: the face's size at 100 %, which the widget
+    // starts with.
     MainWindow(CalcEngine& engine, Settings& settings, int screenMode, FacePictures pictures,
                QSize clientSize);
     ~MainWindow() override;
@@ -72,20 +82,49 @@ class MainWindow : public QWidget {
     // shortest time between two saves while a program runs.
     int idleSaveMs = 2000;
 
-    // A tap at a point of the window, as press and release; tests and the keyboard use these.
-    void pressAt(QPoint point);
+    // A tap at a point of the widget, as press and release; tests and the keyboard use these.
+    void pressAt(QPointF point);
     void releaseAt();
     // A key code from the PC keyboard, delivered like a tap.
     void deliverKey(int code);
 
+    // The layout table of the screen mode (the face at 100 %).
     [[nodiscard]] const Layout& layout() const { return layout_; }
-    [[nodiscard]] QPoint skinOrigin() const { return skinOrigin_; }
-    [[nodiscard]] QRect menuButtonRect() const { return menuButtonRect_; }
+    // The handheld screen's size: the face at 100 %.
+    [[nodiscard]] QSize handheldSize() const { return baseSize_; }
+    // Where the handheld screen lies in the widget, in the widget's coordinates.
+    [[nodiscard]] QRectF faceRect() const;
+    // The face's size against the handheld screen's (1 at 100 %).
+    [[nodiscard]] double zoom() const;
+    // The skin's top-left corner and the menu button, in the widget's coordinates.
+    [[nodiscard]] QPoint skinOrigin() const;
+    [[nodiscard]] QRect menuButtonRect() const;
+    // The rectangle of a key in the widget's coordinates (column 0..4, row 0..8).
+    [[nodiscard]] QRect keyRectInWidget(int column, int row) const;
+    // The key under a point of the widget; -1/-1 when none.
+    [[nodiscard]] GridHit keyAt(QPointF point) const;
+
+    // Resizes the window (the top-level widget that holds the face) so that the face is shown
+    // at zoom, within the screen; steps through the usual zooms; fits the screen.
+    void setZoom(double zoom);
+    void zoomIn();
+    void zoomOut();
+    void zoomToFit();
+    // The zooms offered by the menu and stepped through by zoomIn and zoomOut.
+    static constexpr double kZoomSteps[] = {0.5, 0.75, 1.0, 1.25, 1.5, 2.0, 2.5, 3.0, 4.0};
+
+    [[nodiscard]] QSize sizeHint() const override;
+    [[nodiscard]] QSize minimumSizeHint() const override;
+    // The menu button: a child that the keyboard reaches with Tab.
+    [[nodiscard]] QAbstractButton* menuButton() const { return menuButton_; }
+    // The face's pictures as drawn now, in device pixels.
+    [[nodiscard]] const FaceImages& faceImages() const { return face_; }
     [[nodiscard]] bool secondActive() const { return secondActive_; }
     [[nodiscard]] bool blinking() const { return blinkTimer_ != 0; }
     [[nodiscard]] bool displayVisible() const { return displayVisible_; }
     [[nodiscard]] bool runActive() const { return runActive_; }
-    // The rendered display (display width x displayHeight), as last drawn.
+    // The rendered display (display width x displayHeight of the layout as shown, in device
+    // pixels), as last drawn.
     [[nodiscard]] const QImage& displayBuffer() const { return displayBuffer_; }
     // Renders the display for the text the engine shows now (flag: the value while running).
     void renderDisplay(bool showValue);
@@ -105,6 +144,7 @@ class MainWindow : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -113,6 +153,17 @@ class MainWindow : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // The geometry in device pixels, for the size and ratio it was computed for.
+    struct Geometry {
+        QSize widgetSize;      // in the widget's coordinates
+        double ratio = 0;      // device pixel ratio
+        double scale = 0;      // device pixels per handheld pixel
+        QSize pixels;          // the widget in device pixels
+        QRect face;            // the handheld screen
+        QPoint skinOrigin;
+        QRect menuButton;
+    };
+
     void afterKey();
     void runEnded();
     void saveNow();
@@ -121,8 +172,19 @@ class MainWindow : public QWidget {
     void runChainStep();
     void waitAndContinue();
     void choosePrinterFile();
+    // Recomputes the geometry, and redraws the pictures, when the widget's size or device
+    // pixel ratio changed; the const form serves the accessors.
+    void ensureGeometry();
+    [[nodiscard]] const Geometry& geometry() const;
+    void rebuildPictures(double scale);
+    void composeFrame();
+    void placeMenuButton();
+    void openMenu(QPoint globalPosition);
+    // Rectangles in device pixels of the widget.
     [[nodiscard]] QRect keyRect(int column, int row) const;
     [[nodiscard]] QRect displayRect() const;
+    // A rectangle in device pixels as the widget's rectangle that covers it.
+    [[nodiscard]] QRect toWidget(const QRect& devicePixels) const;
     [[nodiscard]] bool gtoHeld() const;
     void paintIndicators(QPainter& painter) const;
     void buildMenu();
@@ -130,9 +192,12 @@ class MainWindow : public QWidget {
     CalcEngine& engine_;
     Settings& settings_;
     const Layout& layout_;
-    FacePictures pictures_;
-    QPoint skinOrigin_;
-    QRect menuButtonRect_;
+    const QSize baseSize_;
+    FacePictures pictures_;  // the pictures at 100 %, as loaded
+    Geometry geometry_;
+    FaceImages face_;  // the pictures at geometry_.scale
+    QImage frame_;     // the whole widget without the changing parts: surround and skin
+    QAbstractButton* menuButton_ = nullptr;
     int pressedColumn_ = -1;
     int pressedRow_ = -1;
     bool secondActive_ = false;
