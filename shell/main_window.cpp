@@ -140,8 +140,7 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::ensureGeometry() {
     const double ratio = devicePixelRatioF();
-    if (geometry_.widgetSize == size() && geometry_.ratio == ratio && !face_.skin.isNull())
-        return;
+    if (geometry_.widgetSize == size() && geometry_.ratio == ratio && !face_.skin.isNull()) return;
     Geometry g;
     g.widgetSize = size();
     g.ratio = ratio;
@@ -175,7 +174,7 @@ void MainWindow::ensureGeometry() {
     renderDisplay(showValueWhileRunning_);
 }
 
-const MainWindow::Geometry& MainWindow::geometry() const {
+const MainWindow::Geometry& MainWindow::shown() const {
     const_cast<MainWindow*>(this)->ensureGeometry();
     return geometry_;
 }
@@ -214,29 +213,33 @@ void MainWindow::placeMenuButton() {
 
 QRect MainWindow::toWidget(const QRect& devicePixels) const {
     const double ratio = geometry_.ratio > 0 ? geometry_.ratio : 1.0;
-    return QRectF(devicePixels.x() / ratio, devicePixels.y() / ratio,
-                  devicePixels.width() / ratio, devicePixels.height() / ratio)
+    return QRectF(devicePixels.x() / ratio, devicePixels.y() / ratio, devicePixels.width() / ratio,
+                  devicePixels.height() / ratio)
         .toAlignedRect();
 }
 
 QRectF MainWindow::faceRect() const {
-    const Geometry& g = geometry();
+    const Geometry& g = shown();
     return {g.face.x() / g.ratio, g.face.y() / g.ratio, g.face.width() / g.ratio,
             g.face.height() / g.ratio};
 }
 
 double MainWindow::zoom() const {
-    const Geometry& g = geometry();
+    const Geometry& g = shown();
     return g.scale / g.ratio;
 }
 
 QPoint MainWindow::skinOrigin() const {
-    const Geometry& g = geometry();
+    const Geometry& g = shown();
     return (QPointF(g.skinOrigin) / g.ratio).toPoint();
 }
 
+QPoint MainWindow::skinOriginInPixels() const {
+    return shown().skinOrigin;
+}
+
 QRect MainWindow::menuButtonRect() const {
-    return toWidget(geometry().menuButton);
+    return toWidget(shown().menuButton);
 }
 
 QRect MainWindow::keyRectInWidget(int column, int row) const {
@@ -244,7 +247,7 @@ QRect MainWindow::keyRectInWidget(int column, int row) const {
 }
 
 GridHit MainWindow::keyAt(QPointF point) const {
-    const Geometry& g = geometry();
+    const Geometry& g = shown();
     const QPointF onSkin = point * g.ratio - QPointF(g.skinOrigin);
     return hitTest(face_.layout, static_cast<int>(std::floor(onSkin.x())),
                    static_cast<int>(std::floor(onSkin.y())));
@@ -262,7 +265,7 @@ void MainWindow::setZoom(double zoom) {
     QWidget* top = window();
     if (top->isMaximized() || top->isFullScreen()) top->showNormal();
     // Whatever surrounds the face in its window keeps its size.
-    const QSize extra = top == this ? QSize() : top->size() - size();
+    const QSize extra = top == this ? QSize(0, 0) : top->size() - size();
     double wanted = zoom;
     if (const QScreen* shownOn = screen()) {
         const QSize frame = top->frameGeometry().size() - top->size();
@@ -375,8 +378,7 @@ void MainWindow::paintIndicators(QPainter& painter) const {
     indicator(secondActive_, l.secondX, l.secondWidth, l.secondGlyphX);
     indicator(engine_.invFlag != 0, l.invX, l.invWidth, l.invGlyphX);
     const int unit = engine_.angleUnit >= 0 && engine_.angleUnit <= 2 ? engine_.angleUnit : 0;
-    indicator(true, l.angleX, l.angleWidth,
-              l.angleGlyphX + unit * l.angleWidth);
+    indicator(true, l.angleX, l.angleWidth, l.angleGlyphX + unit * l.angleWidth);
 }
 
 void MainWindow::paintEvent(QPaintEvent*) {
@@ -565,6 +567,22 @@ void MainWindow::waitAndContinue() {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->modifiers() & Qt::ControlModifier) {
+        switch (event->key()) {
+            case Qt::Key_Plus:
+            case Qt::Key_Equal:
+                zoomIn();
+                return;
+            case Qt::Key_Minus:
+                zoomOut();
+                return;
+            case Qt::Key_0:
+                setZoom(1.0);
+                return;
+            default:
+                break;
+        }
+    }
     int code = -1;
     switch (event->key()) {
         case Qt::Key_Enter:

@@ -98,6 +98,8 @@ class MainWindow : public QWidget {
     [[nodiscard]] double zoom() const;
     // The skin's top-left corner and the menu button, in the widget's coordinates.
     [[nodiscard]] QPoint skinOrigin() const;
+    // The skin's top-left corner in device pixels, where the pictures are drawn.
+    [[nodiscard]] QPoint skinOriginInPixels() const;
     [[nodiscard]] QRect menuButtonRect() const;
     // The rectangle of a key in the widget's coordinates (column 0..4, row 0..8).
     [[nodiscard]] QRect keyRectInWidget(int column, int row) const;
@@ -120,6 +122,8 @@ class MainWindow : public QWidget {
     // The face's pictures as drawn now, in device pixels.
     [[nodiscard]] const FaceImages& faceImages() const { return face_; }
     [[nodiscard]] bool secondActive() const { return secondActive_; }
+    // The key held down (shown pressed); -1/-1 when none.
+    [[nodiscard]] GridHit pressedKey() const { return {pressedColumn_, pressedRow_}; }
     [[nodiscard]] bool blinking() const { return blinkTimer_ != 0; }
     [[nodiscard]] bool displayVisible() const { return displayVisible_; }
     [[nodiscard]] bool runActive() const { return runActive_; }
@@ -155,11 +159,11 @@ class MainWindow : public QWidget {
   private:
     // The geometry in device pixels, for the size and ratio it was computed for.
     struct Geometry {
-        QSize widgetSize;      // in the widget's coordinates
-        double ratio = 0;      // device pixel ratio
-        double scale = 0;      // device pixels per handheld pixel
-        QSize pixels;          // the widget in device pixels
-        QRect face;            // the handheld screen
+        QSize widgetSize;  // in the widget's coordinates
+        double ratio = 0;  // device pixel ratio
+        double scale = 0;  // device pixels per handheld pixel
+        QSize pixels;      // the widget in device pixels
+        QRect face;        // the handheld screen
         QPoint skinOrigin;
         QRect menuButton;
     };
@@ -175,7 +179,7 @@ class MainWindow : public QWidget {
     // Recomputes the geometry, and redraws the pictures, when the widget's size or device
     // pixel ratio changed; the const form serves the accessors.
     void ensureGeometry();
-    [[nodiscard]] const Geometry& geometry() const;
+    [[nodiscard]] const Geometry& shown() const;
     void rebuildPictures(double scale);
     void composeFrame();
     void placeMenuButton();
