@@ -20,6 +20,7 @@
 #include "files/memory_image.h"
 #include "files/module_resources.h"
 #include "shell/file_association.h"
+#include "shell/key_map.h"
 #include "shell/main_window.h"
 #include "shell/saved_state.h"
 #include "shell/settings.h"
@@ -187,6 +188,15 @@ int runApplication(const QStringList& arguments) {
             else
                 window->offerProgramFile(request.file);
         });
+        // The user's key lines: each one that cannot be used is reported once, here.
+        QStringList keyProblems;
+        window->setKeyMap(loadKeyMap(&keyProblems));
+        for (const QString& problem : keyProblems)
+            reportToStandardError(QStringLiteral("Keys"), problem + QStringLiteral(" (ignored)"));
+        if (!keyProblems.isEmpty())
+            window->showMessage(QStringLiteral("Key map: %1 line(s) ignored, for example %2")
+                                    .arg(keyProblems.size())
+                                    .arg(keyProblems.front()));
         placeWindow(*window, settings, screen, window->minimumSize());
         window->show();
         QApplication::exec();

@@ -1,9 +1,11 @@
 #include "shell/main_window.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
@@ -11,10 +13,12 @@
 #include <QPainter>
 #include <QScreen>
 #include <QThread>
+#include <QToolTip>
 #include <algorithm>
 #include <cmath>
 
 #include "engine/calc_engine.h"
+#include "shell/display_number.h"
 #include "shell/window_placement.h"
 
 namespace korvelce {
@@ -22,6 +26,8 @@ namespace korvelce {
 namespace {
 
 constexpr int kGtoKeyCode = 61;
+// How long a message stays over the face.
+constexpr int kMessageMs = 4000;
 
 QImage loadImage(const QString& path) {
     QImage image(path);
@@ -134,6 +140,11 @@ MainWindow::MainWindow(CalcEngine& engine, Settings& settings, int screenMode,
     confirmReplace = askReplace;
     saveTimer_.setSingleShot(true);
     connect(&saveTimer_, &QTimer::timeout, this, &MainWindow::onSaveTimer);
+    messageTimer_.setSingleShot(true);
+    connect(&messageTimer_, &QTimer::timeout, this, [this] {
+        message_.clear();
+        update();
+    });
 }
 
 MainWindow::~MainWindow() = default;
@@ -403,6 +414,8 @@ void MainWindow::paintEvent(QPaintEvent*) {
         painter.drawImage(displayRect().topLeft(), displayBuffer_);
     else
         painter.fillRect(displayRect(), Qt::black);
+    paintKeyHints(painter);
+    paintMessage(painter);
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {
@@ -566,9 +579,69 @@ void MainWindow::waitAndContinue() {
     if (runActive_) QCoreApplication::postEvent(this, new QEvent(kRunStepEvent));
 }
 
+bool MainWindow::takesKey(const QKeyEvent& event) const {
+    const Qt::KeyboardModifiers modifiers = event.modifiers();
+    if (modifiers & Qt::ControlModifier) {
+        switch (event.key()) {
+            case Qt::Key_C:
+            case Qt::Key_V:
+            case Qt::Key_Plus:
+            case Qt::Key_Equal:
+            case Qt::Key_Minus:
+            case Qt::Key_0:
+                return true;
+            default:
+                return false;
+        }
+    }
+    return event.key() == Qt::Key_F1 || keyMap_.lookup(event.key(), modifiers).has_value();
+}
+
+bool MainWindow::event(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::ShortcutOverride: {
+            // The face's own keys win over the shortcuts of the window around it.
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (takesKey(*key)) {
+                key->accept();
+                return true;
+            }
+            break;
+        }
+        case QEvent::ToolTip: {
+            auto* help = static_cast<QHelpEvent*>(event);
+            const GridHit hit = keyAt(help->pos());
+            if (hit.column < 0) {
+                QToolTip::hideText();
+                event->ignore();
+                return true;
+            }
+            QToolTip::showText(help->globalPos(), keyTooltip(hit.column, hit.row), this,
+                               keyRectInWidget(hit.column, hit.row));
+            return true;
+        }
+        default:
+            break;
+    }
+    return QWidget::event(event);
+}
+
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-    if (event->modifiers() & Qt::ControlModifier) {
-        switch (event->key()) {
+    const int key = event->key();
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (key == Qt::Key_Control) {
+        controlHeld_ = true;
+        update();
+        return;
+    }
+    if (modifiers & Qt::ControlModifier) {
+        switch (key) {
+            case Qt::Key_C:
+                copyDisplay(modifiers & Qt::ShiftModifier);
+                return;
+            case Qt::Key_V:
+                pasteNumber();
+                return;
             case Qt::Key_Plus:
             case Qt::Key_Equal:
                 zoomIn();
@@ -580,54 +653,205 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
                 setZoom(1.0);
                 return;
             default:
-                break;
+                QWidget::keyPressEvent(event);
+                return;
         }
     }
-    int code = -1;
-    switch (event->key()) {
-        case Qt::Key_Enter:
-        case Qt::Key_Return:
-        case Qt::Key_Equal:
-            code = key::kEquals;
-            break;
-        case Qt::Key_Backspace:
-            code = key::kCe;
-            break;
-        case Qt::Key_Escape:
-            code = key::kClr;
-            break;
-        case Qt::Key_Period:
-        case Qt::Key_Comma:
-            code = key::kPoint;
-            break;
-        case Qt::Key_Plus:
-            code = key::kAdd;
-            break;
-        case Qt::Key_Minus:
-            code = key::kSubtract;
-            break;
-        case Qt::Key_Asterisk:
-            code = key::kMultiply;
-            break;
-        case Qt::Key_Slash:
-            code = key::kDivide;
-            break;
-        case Qt::Key_ParenLeft:
-            code = key::kOpen;
-            break;
-        case Qt::Key_ParenRight:
-            code = key::kClose;
-            break;
-        default:
-            if (event->key() >= Qt::Key_0 && event->key() <= Qt::Key_9)
-                code = event->key() - Qt::Key_0;
-            break;
+    if (key == Qt::Key_F1) {
+        keyHintsToggled_ = !keyHintsToggled_;
+        update();
+        return;
     }
-    if (code < 0) {
+    if (key == Qt::Key_Menu || (key == Qt::Key_F10 && (modifiers & Qt::ShiftModifier))) {
+        openMenu(mapToGlobal(menuButtonRect().topLeft()));
+        return;
+    }
+    const std::optional<FaceKey> faceKey = keyMap_.lookup(key, modifiers);
+    if (!faceKey) {
         QWidget::keyPressEvent(event);
         return;
     }
-    deliverKey(code);
+    // A key held down types once, as a calculator key does.
+    if (event->isAutoRepeat()) return;
+    heldPcKey_ = key;
+    heldScanCode_ = event->nativeScanCode();
+    pressFaceKey(*faceKey);
+}
+
+void MainWindow::pressFaceKey(FaceKey faceKey) {
+    // The key shows pressed while the PC key is down; meanwhile it counts as held (GTO held
+    // shows every step of a run).
+    if (pressedColumn_ >= 0) update(toWidget(keyRect(pressedColumn_, pressedRow_)));
+    pressedColumn_ = faceKey.column;
+    pressedRow_ = faceKey.row;
+    update(toWidget(keyRect(faceKey.column, faceKey.row)));
+    if (faceKey.isSecondKey()) {
+        secondActive_ = !secondActive_;
+        update();
+        return;
+    }
+    deliverKey(faceKey.code(secondActive_));
+}
+
+void MainWindow::keyReleaseEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Control) {
+        controlHeld_ = false;
+        update();
+        return;
+    }
+    if (event->isAutoRepeat() || heldPcKey_ == 0) {
+        QWidget::keyReleaseEvent(event);
+        return;
+    }
+    // Shift let go first turns "*" into "8": the key is known by its scan code when the
+    // system gives one.
+    const bool same =
+        heldScanCode_ != 0 ? event->nativeScanCode() == heldScanCode_ : event->key() == heldPcKey_;
+    if (!same) {
+        QWidget::keyReleaseEvent(event);
+        return;
+    }
+    heldPcKey_ = 0;
+    heldScanCode_ = 0;
+    if (pressedColumn_ >= 0) update(toWidget(keyRect(pressedColumn_, pressedRow_)));
+    pressedColumn_ = pressedRow_ = -1;
+}
+
+void MainWindow::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    controlHeld_ = false;
+    if (heldPcKey_ != 0) {
+        heldPcKey_ = 0;
+        heldScanCode_ = 0;
+        pressedColumn_ = pressedRow_ = -1;
+    }
+    update();
+}
+
+QString MainWindow::keyTooltip(int column, int row) const {
+    const FaceKey main{column, row, false};
+    const QString name = faceKeyName(main);
+    QStringList lines;
+    if (main.isSecondKey()) {
+        lines << QStringLiteral("2nd: the next key gives its gold function");
+    } else {
+        const QString second = faceKeyName({column, row, true});
+        lines << (second.isEmpty() ? name : QStringLiteral("%1 (2nd: %2)").arg(name, second));
+    }
+    const QStringList keys = keyMap_.pcKeysFor(main);
+    lines << QStringLiteral("Keys: %1")
+                 .arg(keys.isEmpty() ? QStringLiteral("none") : keys.join(QStringLiteral(", ")));
+    if (!main.isSecondKey()) {
+        QStringList secondKeys = keyMap_.pcKeysFor({column, row, true});
+        const QStringList shift = keyMap_.pcKeysFor({0, 1, false});
+        if (!shift.isEmpty() && !keys.isEmpty())
+            secondKeys << QStringLiteral("%1 then %2").arg(shift.front(), keys.front());
+        if (!secondKeys.isEmpty())
+            lines << QStringLiteral("2nd: %1").arg(secondKeys.join(QStringLiteral(", ")));
+    }
+    return lines.join(u'\n');
+}
+
+void MainWindow::copyDisplay(bool allDigits) {
+    const QString number = displayedNumber(engine_, allDigits);
+    QGuiApplication::clipboard()->setText(number);
+    showMessage(QStringLiteral("Copied %1").arg(number));
+}
+
+void MainWindow::pasteNumber() {
+    const QString text = QGuiApplication::clipboard()->text();
+    auto refuse = [this](const QString& why) {
+        showMessage(QStringLiteral("Nothing pasted: %1.").arg(why));
+    };
+    if (engine_.mode == kRun) {
+        refuse(QStringLiteral("a program is running"));
+        return;
+    }
+    if (engine_.operandPending()) {
+        refuse(QStringLiteral("the calculator waits for the rest of a key"));
+        return;
+    }
+    if (text.isEmpty()) {
+        refuse(QStringLiteral("the clipboard holds no text"));
+        return;
+    }
+    const TypedNumber typed = keysForNumber(text);
+    if (!typed.problem.isEmpty()) {
+        refuse(typed.problem);
+        return;
+    }
+    // A new number: the one being typed is cleared first, as CE does.
+    if (engine_.mode == kCalculate && engine_.entryActive != 0) deliverKey(key::kCe);
+    for (const int code : typed.keys)
+        deliverKey(code);
+}
+
+void MainWindow::showMessage(const QString& text) {
+    message_ = text;
+    messageTimer_.start(kMessageMs);
+    update();
+}
+
+void MainWindow::paintMessage(QPainter& painter) const {
+    if (message_.isEmpty()) return;
+    const Geometry& g = geometry_;
+    QFont font = painter.font();
+    font.setPixelSize(std::max(9, static_cast<int>(std::lround(13 * g.scale))));
+    painter.setFont(font);
+    const int margin = static_cast<int>(std::lround(8 * g.scale));
+    const QRect room(g.face.left() + 2 * margin, 0, g.face.width() - 4 * margin, g.face.height());
+    QRect text =
+        painter.fontMetrics().boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap, message_);
+    // Below the display, over the band with the maker's name.
+    const Layout& l = face_.layout;
+    const int top = g.skinOrigin.y() + l.indicatorY + l.indicatorHeight + 2 * margin;
+    text.moveTop(top);
+    const QRect box = text.adjusted(-margin, -margin / 2, margin, margin / 2);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0, 0, 0, 210));
+    painter.drawRoundedRect(box, margin / 2.0, margin / 2.0);
+    painter.setPen(QColor(0xf4, 0xf5, 0xf7));
+    painter.drawText(text, Qt::AlignCenter | Qt::TextWordWrap, message_);
+}
+
+void MainWindow::paintKeyHints(QPainter& painter) const {
+    if (!keyHintsShown()) return;
+    const Layout& l = face_.layout;
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    QFont font = painter.font();
+    font.setBold(true);
+    auto badge = [&](const QRect& area, QString text, int pixelSize) {
+        text.replace(QStringLiteral("Shift+"), QStringLiteral("\u21e7"));
+        font.setPixelSize(std::max(6, pixelSize));
+        QFontMetrics metrics(font);
+        while (metrics.horizontalAdvance(text) > area.width() - 2 && font.pixelSize() > 6) {
+            font.setPixelSize(font.pixelSize() - 1);
+            metrics = QFontMetrics(font);
+        }
+        painter.setFont(font);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(8, 40, 56, 245));
+        const qreal radius = area.height() / 4.0;
+        painter.drawRoundedRect(area, radius, radius);
+        painter.setPen(QColor(0x8f, 0xe6, 0xff));
+        painter.drawText(area, Qt::AlignCenter, text);
+    };
+    const int gap = l.keyRows[1] - l.keyRows[0] - l.keyHeight;
+    for (int row = 0; row < kGridRows; ++row) {
+        for (int column = 0; column < kGridColumns; ++column) {
+            const QRect key = keyRect(column, row);
+            const QStringList keys = keyMap_.pcKeysFor({column, row, false});
+            if (!keys.isEmpty()) badge(key, keys.front(), key.height() * 3 / 5);
+            const QStringList second = keyMap_.pcKeysFor({column, row, true});
+            if (!second.isEmpty()) {
+                const QRect above(key.left(), key.top() - gap + gap / 8, key.width(),
+                                  gap - gap / 4);
+                badge(above, second.front(), above.height() * 4 / 5);
+            }
+        }
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

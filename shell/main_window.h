@@ -18,6 +18,7 @@
 #include <functional>
 
 #include "shell/face_drawing.h"
+#include "shell/key_map.h"
 #include "shell/layout.h"
 #include "shell/settings.h"
 
@@ -56,6 +57,16 @@ class MainWindow : public QWidget {
     static constexpr int kCommandPrinterFile = 40007;
     static constexpr int kCommandAbout = 40005;
     static constexpr int kCommandExit = 40004;
+    static constexpr int kCommandCopy = 40101;
+    static constexpr int kCommandCopyAllDigits = 40102;
+    static constexpr int kCommandPaste = 40103;
+    static constexpr int kCommandShowKeys = 40104;
+    static constexpr int kCommandZoomIn = 40110;
+    static constexpr int kCommandZoomOut = 40111;
+    static constexpr int kCommandZoom100 = 40112;
+    static constexpr int kCommandZoom150 = 40113;
+    static constexpr int kCommandZoom200 = 40114;
+    static constexpr int kCommandZoomFit = 40115;
 
     // clientSize is the handheld screen's size: the face's size at 100 %, which the widget
     // starts with.
@@ -135,6 +146,23 @@ class MainWindow : public QWidget {
     QMenu* popupMenu() { return menu_; }
     void runCommand(int command);
 
+    // The PC keys of the calculator's keys.
+    [[nodiscard]] const KeyMap& keyMap() const { return keyMap_; }
+    void setKeyMap(KeyMap map) { keyMap_ = std::move(map); }
+    // Whether the face shows the PC key of each calculator key (F1, or while Ctrl is held).
+    [[nodiscard]] bool keyHintsShown() const { return keyHintsToggled_ || controlHeld_; }
+    // The tooltip of a key: its name, its 2nd function and the PC keys of both.
+    [[nodiscard]] QString keyTooltip(int column, int row) const;
+
+    // Copies the display value to the clipboard (allDigits: every digit of the value).
+    void copyDisplay(bool allDigits);
+    // Types the number on the clipboard in, as if keyed; anything else is refused with a
+    // message on the face.
+    void pasteNumber();
+    // A message shown over the face for a few seconds; the one shown now, if any.
+    void showMessage(const QString& text);
+    [[nodiscard]] QString message() const { return message_; }
+
     // Comes to the front, as a later copy of the program asks.
     void bringToFront();
     // A later copy was started with a program file: after a question, the file replaces the
@@ -149,6 +177,9 @@ class MainWindow : public QWidget {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -191,7 +222,13 @@ class MainWindow : public QWidget {
     [[nodiscard]] QRect toWidget(const QRect& devicePixels) const;
     [[nodiscard]] bool gtoHeld() const;
     void paintIndicators(QPainter& painter) const;
+    void paintKeyHints(QPainter& painter) const;
+    void paintMessage(QPainter& painter) const;
     void buildMenu();
+    // A key of the face pressed from the PC keyboard; released with the PC key.
+    void pressFaceKey(FaceKey key);
+    // Whether the face itself takes this key press (so that no shortcut of the window does).
+    [[nodiscard]] bool takesKey(const QKeyEvent& event) const;
 
     CalcEngine& engine_;
     Settings& settings_;
@@ -215,6 +252,13 @@ class MainWindow : public QWidget {
     qint64 stepStartTick_ = 0;
     QMenu* menu_ = nullptr;
     QTimer saveTimer_;
+    KeyMap keyMap_ = KeyMap::defaults();
+    int heldPcKey_ = 0;  // the PC key that holds a face key down; 0 for none
+    quint32 heldScanCode_ = 0;
+    bool keyHintsToggled_ = false;
+    bool controlHeld_ = false;
+    QString message_;
+    QTimer messageTimer_;
 };
 
 }  // namespace korvelce
