@@ -1,6 +1,7 @@
 #include "shell/main_window.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QThread>
 #include <QToolTip>
@@ -19,6 +21,7 @@
 
 #include "engine/calc_engine.h"
 #include "shell/display_number.h"
+#include "shell/face_accessible.h"
 #include "shell/window_placement.h"
 
 namespace korvelce {
@@ -123,7 +126,9 @@ MainWindow::MainWindow(CalcEngine& engine, Settings& settings, int screenMode,
       layout_(layoutFor(screenMode)),
       baseSize_(clientSize),
       pictures_(std::move(pictures)) {
+    installFaceAccessibility();
     setWindowTitle(QStringLiteral("Korvel ce"));
+    setAccessibleName(QStringLiteral("Korvelce calculator"));
     setMinimumSize(baseSize_ / 2);
     resize(clientSize);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -254,6 +259,7 @@ QRect MainWindow::menuButtonRect() const {
 }
 
 QRect MainWindow::keyRectInWidget(int column, int row) const {
+    (void)shown();
     return toWidget(keyRect(column, row));
 }
 
@@ -373,6 +379,35 @@ void MainWindow::renderDisplay(bool showValue) {
         }
     }
     lastDisplayText_ = text;
+    lastDisplayExponent_ = exponent != 0;
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent changed(this, accessibleDisplayText());
+        QAccessible::updateAccessibility(&changed);
+    }
+}
+
+QString MainWindow::accessibleDisplayText() const {
+    const QString shown = lastDisplayText_.trimmed();
+    if (shown.startsWith(u'[')) return QStringLiteral("running");
+    static const QRegularExpression step(QStringLiteral("^(\\d{3}) (\\d{2})$"));
+    if (engine_.mode == kLearn) {
+        const QRegularExpressionMatch match = step.match(shown);
+        if (match.hasMatch())
+            return QStringLiteral("step %1, code %2").arg(match.captured(1), match.captured(2));
+    }
+    const QString number = plainNumber(lastDisplayText_.toStdString(), lastDisplayExponent_);
+    return blinkTimer_ != 0 ? number + QStringLiteral(", error") : number;
+}
+
+QRect MainWindow::displayRectInWidget() const {
+    (void)shown();
+    return toWidget(displayRect());
+}
+
+void MainWindow::tapKey(int column, int row) {
+    if (column < 0 || column >= kGridColumns || row < 0 || row >= kGridRows) return;
+    pressAt(QRectF(keyRectInWidget(column, row)).center());
+    releaseAt();
 }
 
 void MainWindow::paintIndicators(QPainter& painter) const {

@@ -116,6 +116,13 @@ class MainWindow : public QWidget {
     [[nodiscard]] QRect keyRectInWidget(int column, int row) const;
     // The key under a point of the widget; -1/-1 when none.
     [[nodiscard]] GridHit keyAt(QPointF point) const;
+    // The display's rectangle in the widget's coordinates.
+    [[nodiscard]] QRect displayRectInWidget() const;
+    // A tap on a key (column 0..4, row 0..8): what a screen reader's press does.
+    void tapKey(int column, int row);
+    // The display as a screen reader says it: the number shown ("-1.5e-12"), "running" for
+    // the running display, "step 012, code 42" in learn mode; "error" added while it blinks.
+    [[nodiscard]] QString accessibleDisplayText() const;
 
     // Resizes the window (the top-level widget that holds the face) so that the face is shown
     // at zoom, within the screen; steps through the usual zooms; fits the screen.
@@ -248,6 +255,7 @@ class MainWindow : public QWidget {
     int blinkTimer_ = 0;
     QImage displayBuffer_;
     QString lastDisplayText_;
+    bool lastDisplayExponent_ = false;
     QElapsedTimer ticks_;
     qint64 stepStartTick_ = 0;
     QMenu* menu_ = nullptr;
