@@ -1,13 +1,17 @@
 // Program steps through the window's run chain (offscreen, no pauses) beside bare runStep on
-// the same program, and how long a tap on R/S takes to stop an endless run.
+// the same program, and how long a tap on R/S takes to stop an endless run, with the face at
+// its own size and at twice it. The face's drawing: the whole face drawn again for a window
+// 2160 pixels high (what a resize costs), and the paint of a frame from the drawn pictures, both
+// beside the paint of the face at its own size, drawn from the loaded pictures.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
 
-#include "files/program_source.h"
 #include "engine/calc_engine.h"
+#include "files/program_source.h"
+#include "shell/face_drawing.h"
 #include "shell/main_window.h"
 
 namespace {
@@ -18,17 +22,123 @@ using korvelce::DecNumber;
 constexpr int kLoopCount = 20000;
 constexpr const char* kProgram = "LBL A RCL 00 SUM 01 DSZ 0 A R/S";
 
-std::unique_ptr<korvelce::MainWindow> makeWindow(CalcEngine& engine, korvelce::Settings& settings) {
+// The face of the 480x800 screen, shown at zoom (1: its own size).
+std::unique_ptr<korvelce::MainWindow> makeWindow(CalcEngine& engine, korvelce::Settings& settings,
+                                                 double zoom = 1.0) {
     korvelce::FacePictures pictures;
     QString failed;
     korvelce::loadFacePictures(2, pictures, failed);
-    return std::make_unique<korvelce::MainWindow>(engine, settings, 2, pictures, QSize(480, 800));
+    auto window =
+        std::make_unique<korvelce::MainWindow>(engine, settings, 2, pictures, QSize(480, 800));
+    window->resize(QSize(480, 800) * zoom);
+    return window;
 }
 
-void BM_RunChain(benchmark::State& state) {
+// A window 2160 pixels high: a 4K screen's height.
+constexpr double kTallZoom = 2160.0 / 800.0;
+
+// Paints the window into an image, all of it or the region given, as the window system would.
+void paint(korvelce::MainWindow& window, QImage& into, const QRegion& region = QRegion()) {
+    window.render(&into, QPoint(), region.isEmpty() ? QRegion(window.rect()) : region,
+                  QWidget::DrawChildren);
+}
+
+// What a key or a run step repaints: the display, the indicators and the key.
+QRegion framePart(korvelce::MainWindow& window) {
+    const korvelce::Layout& l = window.layout();
+    const double zoom = window.zoom();
+    const QRect display(
+        window.skinOrigin() + QPoint(l.displayX, l.displayY) * zoom,
+        QSize(l.displayWidth(), l.indicatorY + l.indicatorHeight - l.displayY) * zoom);
+    return QRegion(display) + QRegion(window.keyRectInWidget(2, 5));
+}
+
+// Baseline: the whole face at its own size, painted from the loaded pictures.
+void BM_PaintOwnSize(benchmark::State& state) {
     CalcEngine engine;
     korvelce::Settings settings;
     auto window = makeWindow(engine, settings);
+    QImage image(window->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        paint(*window, image);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_PaintOwnSize)->Unit(benchmark::kMillisecond);
+
+// Drawing the pictures of the face for a window 2160 pixels high, as the window does (the
+// pressed keys are drawn when first pressed).
+void BM_DrawFaceTall(benchmark::State& state) {
+    for (auto _ : state) {
+        const korvelce::FaceImages face = korvelce::drawFace(2, kTallZoom, false);
+        benchmark::DoNotOptimize(face.skin.constBits());
+    }
+}
+BENCHMARK(BM_DrawFaceTall)->Unit(benchmark::kMillisecond);
+
+// A resize of a window about 2160 pixels high: the face drawn at the new scale, composed, and
+// the whole window painted.
+void BM_ResizeRedrawTall(benchmark::State& state) {
+    CalcEngine engine;
+    korvelce::Settings settings;
+    auto window = makeWindow(engine, settings, kTallZoom);
+    QImage image(window->size() + QSize(8, 8), QImage::Format_ARGB32_Premultiplied);
+    bool shorter = false;
+    for (auto _ : state) {
+        shorter = !shorter;
+        window->resize(QSize(1296, shorter ? 2156 : 2160));
+        paint(*window, image);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_ResizeRedrawTall)->Unit(benchmark::kMillisecond);
+
+// The whole window 2160 pixels high painted from the drawn pictures (an expose).
+void BM_PaintTall(benchmark::State& state) {
+    CalcEngine engine;
+    korvelce::Settings settings;
+    auto window = makeWindow(engine, settings, kTallZoom);
+    QImage image(window->size(), QImage::Format_ARGB32_Premultiplied);
+    paint(*window, image);
+    for (auto _ : state) {
+        paint(*window, image);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_PaintTall)->Unit(benchmark::kMillisecond);
+
+// One frame of a key press or a run step: display, indicators and a key, at both sizes.
+void BM_FrameOwnSize(benchmark::State& state) {
+    CalcEngine engine;
+    korvelce::Settings settings;
+    auto window = makeWindow(engine, settings);
+    QImage image(window->size(), QImage::Format_ARGB32_Premultiplied);
+    const QRegion part = framePart(*window);
+    for (auto _ : state) {
+        paint(*window, image, part);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_FrameOwnSize)->Unit(benchmark::kMicrosecond);
+
+void BM_FrameTall(benchmark::State& state) {
+    CalcEngine engine;
+    korvelce::Settings settings;
+    auto window = makeWindow(engine, settings, kTallZoom);
+    QImage image(window->size(), QImage::Format_ARGB32_Premultiplied);
+    paint(*window, image);
+    const QRegion part = framePart(*window);
+    for (auto _ : state) {
+        paint(*window, image, part);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_FrameTall)->Unit(benchmark::kMicrosecond);
+
+void runChain(benchmark::State& state, double zoom) {
+    CalcEngine engine;
+    korvelce::Settings settings;
+    auto window = makeWindow(engine, settings, zoom);
     korvelce::assembleProgram(engine, kProgram);
     std::int64_t steps = 0;
     for (auto _ : state) {
@@ -42,7 +152,16 @@ void BM_RunChain(benchmark::State& state) {
     state.counters["steps/s"] =
         benchmark::Counter(static_cast<double>(steps), benchmark::Counter::kIsRate);
 }
+
+void BM_RunChain(benchmark::State& state) {
+    runChain(state, 1.0);
+}
 BENCHMARK(BM_RunChain)->Unit(benchmark::kMillisecond);
+
+void BM_RunChainZoom2(benchmark::State& state) {
+    runChain(state, 2.0);
+}
+BENCHMARK(BM_RunChainZoom2)->Unit(benchmark::kMillisecond);
 
 void BM_BareRunStep(benchmark::State& state) {
     CalcEngine engine;
@@ -63,14 +182,12 @@ void BM_BareRunStep(benchmark::State& state) {
 BENCHMARK(BM_BareRunStep)->Unit(benchmark::kMillisecond);
 
 // A tap on R/S (press and release posted as mouse events) during an endless loop.
-void BM_RunStopLatency(benchmark::State& state) {
+void runStopLatency(benchmark::State& state, double zoom) {
     CalcEngine engine;
     korvelce::Settings settings;
-    auto window = makeWindow(engine, settings);
+    auto window = makeWindow(engine, settings, zoom);
     korvelce::assembleProgram(engine, "LBL A 1 SUM 00 GTO A");
-    const korvelce::Layout& l = window->layout();
-    const QPointF runStop(window->skinOrigin().x() + l.keyColumns[0] + l.keyWidth / 2,
-                          window->skinOrigin().y() + l.keyRows[8] + l.keyHeight / 2);
+    const QPointF runStop = QRectF(window->keyRectInWidget(0, 8)).center();
     double worstMs = 0;
     for (auto _ : state) {
         engine.returnDepth = 0;
@@ -97,7 +214,16 @@ void BM_RunStopLatency(benchmark::State& state) {
     }
     state.counters["worst_ms"] = worstMs;
 }
+
+void BM_RunStopLatency(benchmark::State& state) {
+    runStopLatency(state, 1.0);
+}
 BENCHMARK(BM_RunStopLatency)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
+
+void BM_RunStopLatencyZoom2(benchmark::State& state) {
+    runStopLatency(state, 2.0);
+}
+BENCHMARK(BM_RunStopLatencyZoom2)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
 
 }  // namespace
 

@@ -892,7 +892,7 @@ QImage drawPressedSkin(const Layout& l, double scale) {
     return drawCaps(drawBodyImage(l, s), l, s, true);
 }
 
-FaceImages drawFace(int mode, double scale) {
+FaceImages drawFace(int mode, double scale, bool withPressedPicture) {
     FaceImages face;
     face.scale = scale;
     face.layout = scaledLayout(layoutFor(mode), scale);
@@ -900,11 +900,25 @@ FaceImages drawFace(int mode, double scale) {
     const Style s = styleFor(l.mode, scale);
     const QImage body = drawBodyImage(l, s);
     face.skin = drawCaps(body, l, s, false);
-    face.pressed = drawCaps(body, l, s, true);
+    if (withPressedPicture)
+        face.pressed = drawCaps(body, l, s, true);
+    else
+        face.body = body;
     face.glyphs = drawGlyphStrip(l, scale);
     face.indicators = drawIndicatorStrip(l, scale);
     face.menuButton = drawMenuButton(l.menuButtonSize);
     return face;
+}
+
+QImage drawPressedKey(const FaceImages& face, int column, int row) {
+    const QRect key = keyRect(face.layout, column, row);
+    if (!face.pressed.isNull()) return face.pressed.copy(key);
+    QImage image = face.body.copy(key);
+    if (image.isNull()) return image;
+    QPainter p(&image);
+    p.translate(-key.topLeft());
+    drawCap(p, face.layout, styleFor(face.layout.mode, face.scale), column, row, true);
+    return image;
 }
 
 QColor bodyTopColour() {

@@ -32,14 +32,21 @@ struct FaceImages {
     double scale = 1.0;
     Layout layout;
     QImage skin;        // every key raised
-    QImage pressed;     // every key pressed; outside the keys the same as skin
+    QImage pressed;     // every key pressed; outside the keys the same as skin; may be null
+    QImage body;        // the skin without its key caps, when pressed is null (drawPressedKey)
     QImage glyphs;      // display glyph strip
     QImage indicators;  // indicator strip
     QImage menuButton;  // menu button, layout.menuButtonSize square
 };
 
-// Draws all pictures of a screen mode at a scale (1 for the mode's own size).
-FaceImages drawFace(int mode, double scale);
+// Draws all pictures of a screen mode at a scale (1 for the mode's own size). Without the
+// pressed picture, which costs as much as the skin, the body is kept instead so that a key can
+// be drawn pressed when it is (drawPressedKey).
+FaceImages drawFace(int mode, double scale, bool withPressedPicture = true);
+
+// One key drawn pressed, the size of its rectangle: the same pixels as that rectangle of the
+// pressed picture. The face must hold the pressed picture or the body.
+QImage drawPressedKey(const FaceImages& face, int column, int row);
 
 // The pictures one at a time, for a layout made by scaledLayout(layoutFor(mode), scale).
 QImage drawSkin(const Layout& layout, double scale);

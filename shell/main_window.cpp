@@ -207,7 +207,9 @@ void MainWindow::rebuildPictures(double scale) {
         face_.menuButton = pictures_.menuButton;
         return;
     }
-    face_ = drawFace(layout_.mode, scale);
+    // The pressed keys are drawn one by one when first pressed: a resize then costs half.
+    face_ = drawFace(layout_.mode, scale, false);
+    pressedKeys_.fill(QImage());
 }
 
 void MainWindow::composeFrame() {
@@ -435,13 +437,19 @@ void MainWindow::paintEvent(QPaintEvent*) {
     painter.drawImage(0, 0, frame_);
     if (pressedColumn_ >= 0 && pressedRow_ >= 0) {
         const QRect key = keyRect(pressedColumn_, pressedRow_);
-        if (face_.pressed.isNull()) {
+        if (!face_.pressed.isNull()) {
+            painter.drawImage(key.topLeft(), face_.pressed,
+                              korvelce::keyRect(face_.layout, pressedColumn_, pressedRow_));
+        } else if (!face_.body.isNull()) {
+            QImage& picture =
+                pressedKeys_[static_cast<std::size_t>(pressedRow_ * kGridColumns + pressedColumn_)];
+            if (picture.isNull()) picture = drawPressedKey(face_, pressedColumn_, pressedRow_);
+            painter.drawImage(key.topLeft(), picture);
+        } else {
+            // The smallest face at its own size has no pressed picture: the key is inverted.
             painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
             painter.fillRect(key, Qt::white);
             painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        } else {
-            painter.drawImage(key.topLeft(), face_.pressed,
-                              korvelce::keyRect(face_.layout, pressedColumn_, pressedRow_));
         }
     }
     paintIndicators(painter);

@@ -15,6 +15,7 @@
 #include <QString>
 #include <QTimer>
 #include <QWidget>
+#include <array>
 #include <functional>
 
 #include "shell/face_drawing.h"
@@ -244,7 +245,9 @@ class MainWindow : public QWidget {
     FacePictures pictures_;  // the pictures at 100 %, as loaded
     Geometry geometry_;
     FaceImages face_;  // the pictures at geometry_.scale
-    QImage frame_;     // the whole widget without the changing parts: surround and skin
+    // The keys drawn pressed, made when first pressed (row by row); null until then.
+    std::array<QImage, kGridColumns * kGridRows> pressedKeys_;
+    QImage frame_;  // the whole widget without the changing parts: surround and skin
     QAbstractButton* menuButton_ = nullptr;
     int pressedColumn_ = -1;
     int pressedRow_ = -1;

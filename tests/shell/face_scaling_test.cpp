@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QScreen>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -212,6 +213,42 @@ TEST(FaceDrawing, ScaleOneIsTheBuildTimePictures) {
         EXPECT_TRUE(same(drawn.glyphs, loaded.glyphs)) << mode;
         EXPECT_TRUE(same(drawn.indicators, loaded.indicators)) << mode;
         EXPECT_TRUE(same(drawn.menuButton, loaded.menuButton)) << mode;
+    }
+}
+
+// The largest difference of one colour channel between two pictures of the same size.
+int largestDifference(const QImage& a, const QImage& b) {
+    const QImage p = a.convertToFormat(QImage::Format_RGB32);
+    const QImage q = b.convertToFormat(QImage::Format_RGB32);
+    if (p.size() != q.size()) return 256;
+    int largest = 0;
+    for (int y = 0; y < p.height(); ++y) {
+        for (int x = 0; x < p.width(); ++x) {
+            const QRgb u = p.pixel(x, y), v = q.pixel(x, y);
+            largest = std::max({largest, std::abs(qRed(u) - qRed(v)),
+                                std::abs(qGreen(u) - qGreen(v)), std::abs(qBlue(u) - qBlue(v))});
+        }
+    }
+    return largest;
+}
+
+// A key drawn pressed on its own is that key of the whole pressed picture (up to the
+// rounding of antialiased edges drawn at another offset).
+TEST(FaceDrawing, PressedKeysAloneMatchThePressedPicture) {
+    for (const auto& [mode, scale] : {std::pair{2, 1.5}, {0, 2.37}, {1, 0.75}}) {
+        const FaceImages whole = drawFace(mode, scale, true);
+        const FaceImages lazy = drawFace(mode, scale, false);
+        EXPECT_TRUE(lazy.pressed.isNull());
+        EXPECT_EQ(lazy.skin, whole.skin);
+        for (int row = 0; row < kGridRows; ++row) {
+            for (int column = 0; column < kGridColumns; ++column) {
+                const QImage key = drawPressedKey(lazy, column, row);
+                const QRect place = keyRect(whole.layout, column, row);
+                EXPECT_LE(largestDifference(key, whole.pressed.copy(place)), 2)
+                    << mode << " " << scale << " " << column << "," << row;
+                EXPECT_GT(largestDifference(key, whole.skin.copy(place)), 16);
+            }
+        }
     }
 }
 
