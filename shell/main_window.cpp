@@ -140,6 +140,8 @@ MainWindow::MainWindow(CalcEngine& engine, Settings& settings, int screenMode,
     connect(button, &QAbstractButton::clicked, this,
             [this, button] { openMenu(button->mapToGlobal(QPoint(0, 0))); });
     menuButton_ = button;
+    // The keys go to the face first, not to the menu button.
+    setFocus(Qt::OtherFocusReason);
     buildMenu();
     ensureGeometry();
     confirmReplace = askReplace;
