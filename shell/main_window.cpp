@@ -443,8 +443,8 @@ void MainWindow::paintEvent(QPaintEvent*) {
             painter.drawImage(key.topLeft(), face_.pressed,
                               korvelce::keyRect(face_.layout, pressedColumn_, pressedRow_));
         } else if (!face_.body.isNull()) {
-            QImage& picture =
-                pressedKeys_[static_cast<std::size_t>(pressedRow_ * kGridColumns + pressedColumn_)];
+            const int index = pressedRow_ * kGridColumns + pressedColumn_;
+            QImage& picture = pressedKeys_[static_cast<std::size_t>(index)];
             if (picture.isNull()) picture = drawPressedKey(face_, pressedColumn_, pressedRow_);
             painter.drawImage(key.topLeft(), picture);
         } else {
