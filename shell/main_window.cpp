@@ -849,8 +849,11 @@ void MainWindow::paintMessage(QPainter& painter) const {
         painter.fontMetrics().boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap, message_);
     // Below the display, over the band with the maker's name.
     const Layout& l = face_.layout;
-    const int top = g.skinOrigin.y() + l.indicatorY + l.indicatorHeight + 2 * margin;
-    text.moveTop(top);
+    const int gap = l.keyRows[1] - l.keyRows[0] - l.keyHeight;
+    const int bezelBottom = l.indicatorY + l.indicatorHeight + l.cellGap * 7 / 5;
+    const int keyboardTop = l.keyRows[0] - gap * 5 / 4;
+    const int band = (bezelBottom + keyboardTop) / 2;
+    text.moveCenter(QPoint(g.face.center().x(), g.skinOrigin.y() + band));
     const QRect box = text.adjusted(-margin, -margin / 2, margin, margin / 2);
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setPen(Qt::NoPen);

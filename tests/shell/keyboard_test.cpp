@@ -380,6 +380,7 @@ TEST_F(Clipboard, RefusalsChangeNothingAndSayWhy) {
     };
     for (const auto& row : rows) {
         test::press(engine, "CLR 4 2");
+        window->renderDisplay(false);
         window->showMessage(QString());
         if (row.clipboard.isNull())
             QGuiApplication::clipboard()->clear();
@@ -389,6 +390,11 @@ TEST_F(Clipboard, RefusalsChangeNothingAndSayWhy) {
         EXPECT_EQ(engine.displayText(), "42") << row.why;
         EXPECT_TRUE(window->message().contains(QLatin1String(row.why)))
             << window->message().toStdString();
+        if (row.clipboard == QStringLiteral("12345678901234")) {
+            QDir().mkpath(QStringLiteral(KORVELCE_SCREENSHOT_DIR));
+            EXPECT_TRUE(window->grab().toImage().save(
+                QStringLiteral(KORVELCE_SCREENSHOT_DIR "/face-mode2-paste-refused.png")));
+        }
     }
     // Keyboard and menu reach the same commands.
     QGuiApplication::clipboard()->setText(QStringLiteral("-2.5"));
