@@ -23,12 +23,14 @@
 #include "files/program_file.h"
 #include "shell/data_paths.h"
 #include "shell/file_association.h"
+#include "shell/key_map.h"
 #include "shell/main_window.h"
 #include "shell/saved_state.h"
 #include "shell/settings.h"
 #include "shell/shell_services_qt.h"
 #include "shell/single_instance.h"
 #include "shell/system_error.h"
+#include "shell/window_placement.h"
 #include "shell/workbench.h"
 
 namespace korvelce {
@@ -199,6 +201,15 @@ int runApplication(const QStringList& arguments) {
         };
         services.setOwner(window.get());
         setSystemErrorOwner(window.get());
+        // The user's key lines: each one that cannot be used is reported once, here.
+        QStringList keyProblems;
+        window->setKeyMap(loadKeyMap(&keyProblems));
+        for (const QString& problem : keyProblems)
+            reportToStandardError(QStringLiteral("Keys"), problem + QStringLiteral(" (ignored)"));
+        if (!keyProblems.isEmpty())
+            window->showMessage(QStringLiteral("Key map: %1 line(s) ignored, for example %2")
+                                    .arg(keyProblems.size())
+                                    .arg(keyProblems.front()));
         // The face sits in the workbench, whose panels stay hidden until asked for.
         workbench = std::make_unique<Workbench>(*engine, settings, std::move(window));
         if (namedLoaded) workbench->setProgramPath(named);
@@ -209,6 +220,10 @@ int runApplication(const QStringList& arguments) {
             else
                 workbench->offerProgramFile(request.file);
         });
+        // Placed from the remembered size and position only when the workbench has no layout of
+        // its own yet (the first start, or settings from before the workbench).
+        if (settings.workbenchGeometry.isEmpty())
+            placeWindow(*workbench, settings, screen, workbench->minimumSizeHint());
         workbench->show();
         QApplication::exec();
     } else {

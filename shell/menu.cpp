@@ -1,7 +1,9 @@
-// The popup menu of the menu button: library module, printer file, About, Exit.
+// The popup menu of the menu button: library module, printer file, copy and paste, zoom, the
+// PC keys, About, Exit.
 #include <QActionGroup>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QVBoxLayout>
@@ -62,13 +64,43 @@ void MainWindow::buildMenu() {
     menu_->addSeparator();
     addCommand(menu_, QStringLiteral("&Printer file..."), kCommandPrinterFile, false);
     menu_->addSeparator();
+    // The keys these commands have on the face are shown beside them.
+    auto withKeys = [](QAction* action, const QKeySequence& keys) {
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        return action;
+    };
+    withKeys(addCommand(menu_, QStringLiteral("&Copy"), kCommandCopy, false),
+             QKeySequence(Qt::CTRL | Qt::Key_C));
+    withKeys(addCommand(menu_, QStringLiteral("Copy &all digits"), kCommandCopyAllDigits, false),
+             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    withKeys(addCommand(menu_, QStringLiteral("&Paste"), kCommandPaste, false),
+             QKeySequence(Qt::CTRL | Qt::Key_V));
+    menu_->addSeparator();
+    QMenu* zoom = menu_->addMenu(QStringLiteral("&Zoom"));
+    withKeys(addCommand(zoom, QStringLiteral("Zoom &in"), kCommandZoomIn, false),
+             QKeySequence(Qt::CTRL | Qt::Key_Plus));
+    withKeys(addCommand(zoom, QStringLiteral("Zoom &out"), kCommandZoomOut, false),
+             QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    zoom->addSeparator();
+    withKeys(addCommand(zoom, QStringLiteral("100 %"), kCommandZoom100, false),
+             QKeySequence(Qt::CTRL | Qt::Key_0));
+    addCommand(zoom, QStringLiteral("150 %"), kCommandZoom150, false);
+    addCommand(zoom, QStringLiteral("200 %"), kCommandZoom200, false);
+    addCommand(zoom, QStringLiteral("&Fit to the screen"), kCommandZoomFit, false);
+    QAction* showKeys =
+        withKeys(addCommand(menu_, QStringLiteral("Show the PC &keys"), kCommandShowKeys, false),
+                 QKeySequence(Qt::Key_F1));
+    showKeys->setCheckable(true);
+    menu_->addSeparator();
     addCommand(menu_, QStringLiteral("About"), kCommandAbout, false);
     menu_->addSeparator();
     addCommand(menu_, QStringLiteral("Exit"), kCommandExit, false);
     // The check mark follows the module loaded, whichever way it was chosen.
-    connect(menu_, &QMenu::aboutToShow, this, [this, master, maths] {
+    connect(menu_, &QMenu::aboutToShow, this, [this, master, maths, showKeys] {
         master->setChecked(settings_.module == 110);
         maths->setChecked(settings_.module == 128);
+        showKeys->setChecked(keyHintsToggled_);
     });
     askPrinterFile = printerFileDialog;
     showAboutDialog = aboutDialog;
@@ -89,6 +121,31 @@ void MainWindow::runCommand(int command) {
         case kCommandExit:
             // The face may sit inside a larger window: Exit closes that one.
             window()->close();
+            break;
+        case kCommandCopy:
+        case kCommandCopyAllDigits:
+            copyDisplay(command == kCommandCopyAllDigits);
+            break;
+        case kCommandPaste:
+            pasteNumber();
+            break;
+        case kCommandShowKeys:
+            keyHintsToggled_ = !keyHintsToggled_;
+            update();
+            break;
+        case kCommandZoomIn:
+            zoomIn();
+            break;
+        case kCommandZoomOut:
+            zoomOut();
+            break;
+        case kCommandZoom100:
+        case kCommandZoom150:
+        case kCommandZoom200:
+            setZoom(command == kCommandZoom100 ? 1.0 : command == kCommandZoom150 ? 1.5 : 2.0);
+            break;
+        case kCommandZoomFit:
+            zoomToFit();
             break;
         default:
             break;

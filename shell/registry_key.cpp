@@ -115,6 +115,10 @@ bool RegistryKey::readString(const QString& name, QString& text, std::size_t buf
     return true;
 }
 
+QStringList RegistryKey::valueNames() const {
+    return settings_ ? settings_->childKeys() : QStringList();
+}
+
 bool RegistryKey::readInt32(const QString& name, std::int32_t& value) const {
     if (!settings_ || !validName(name)) return false;
     const QVariant stored = settings_->value(name);

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -48,6 +49,9 @@ class RegistryKey {
     // Reads a 32-bit value; value is unchanged unless it was read (a missing value, or one
     // that is not a whole number in the 32-bit range, fails).
     bool readInt32(const QString& name, std::int32_t& value) const;
+
+    // The names of the key's values (not of its subkeys); none when closed.
+    [[nodiscard]] QStringList valueNames() const;
 
     // Writes fail on a closed key or a key opened for reading; true when the store holds the
     // value afterwards.

@@ -19,6 +19,8 @@ const QString kLongPause = QStringLiteral("DureePauseLongue");
 const QString kBlink = QStringLiteral("DureeClignotement");
 const QString kLeft = QStringLiteral("Gauche");
 const QString kTop = QStringLiteral("Haut");
+const QString kWidth = QStringLiteral("Largeur");
+const QString kHeight = QStringLiteral("Hauteur");
 const QString kModule = QStringLiteral("Module");
 const QString kWorkbenchGeometry = QStringLiteral("WorkbenchGeometry");
 const QString kWorkbenchPanels = QStringLiteral("WorkbenchPanels");
@@ -77,6 +79,9 @@ Settings loadSettings() {
     readInt(key, kBlink, settings.blinkMs, 1);
     readInt(key, kLeft, settings.left, std::numeric_limits<std::int32_t>::min());
     readInt(key, kTop, settings.top, std::numeric_limits<std::int32_t>::min());
+    // A size of 0 means none was saved: the window then opens at a size that suits the screen.
+    readInt(key, kWidth, settings.width, 0);
+    readInt(key, kHeight, settings.height, 0);
     // Any module number is kept; one that names no module loads nothing.
     readInt(key, kModule, settings.module, std::numeric_limits<std::int32_t>::min());
     settings.workbenchGeometry = readLayout(key, kWorkbenchGeometry);
@@ -97,6 +102,8 @@ void saveSettings(const Settings& settings) {
     key.writeInt32(kBlink, settings.blinkMs);
     key.writeInt32(kLeft, settings.left);
     key.writeInt32(kTop, settings.top);
+    key.writeInt32(kWidth, settings.width);
+    key.writeInt32(kHeight, settings.height);
     key.writeInt32(kModule, settings.module);
     if (!settings.workbenchGeometry.isEmpty())
         key.writeString(kWorkbenchGeometry,

@@ -24,6 +24,8 @@ struct Settings {
     int blinkMs = 200;            // "DureeClignotement": blink period while the engine is in error
     int left = 100;               // "Gauche": the window's left edge when it last closed
     int top = 100;                // "Haut": the window's top edge when it last closed
+    int width = 0;                // "Largeur": the window's width when it last closed; 0: none
+    int height = 0;               // "Hauteur": the window's height when it last closed; 0: none
     int module = kDefaultModule;  // "Module": the library module loaded at start
     // The workbench around the face: its window ("WorkbenchGeometry") and its panels'
     // visibility, sizes and places ("WorkbenchPanels"), as Qt saves them; empty for the first
@@ -46,7 +48,7 @@ QString defaultPrinterPath();
 // starts at 0, whatever is stored; a module that does not exist is kept as read.
 Settings loadSettings();
 
-// Writes the printer file (unless empty) and the seven 32-bit values. Failures are silent:
+// Writes the printer file (unless empty) and the nine 32-bit values. Failures are silent:
 // the settings of this run are then lost.
 void saveSettings(const Settings& settings);
 

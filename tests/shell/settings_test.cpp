@@ -76,6 +76,8 @@ TEST_F(SettingsTest, ExitWritesEveryValueUnderTheSettingsKey) {
                                                     {"DureeClignotement", 200},
                                                     {"Gauche", 100},
                                                     {"Haut", 100},
+                                                    {"Largeur", 0},
+                                                    {"Hauteur", 0},
                                                     {"Module", 110}};
     for (const auto& [name, value] : expected)
         EXPECT_EQ(stored(QString::fromLatin1(name)).toString(), QString::number(value)) << name;
@@ -90,6 +92,8 @@ TEST_F(SettingsTest, ValuesWrittenAtExitAreReadAtTheNextStart) {
     s.blinkMs = 333;
     s.left = -250;
     s.top = 2147483647;
+    s.width = 640;
+    s.height = 1066;
     s.module = 128;
     saveSettings(s);
 
@@ -101,6 +105,8 @@ TEST_F(SettingsTest, ValuesWrittenAtExitAreReadAtTheNextStart) {
     EXPECT_EQ(back.blinkMs, 333);
     EXPECT_EQ(back.left, -250);
     EXPECT_EQ(back.top, 2147483647);
+    EXPECT_EQ(back.width, 640);
+    EXPECT_EQ(back.height, 1066);
     EXPECT_EQ(back.module, 128);
 }
 
@@ -138,13 +144,17 @@ TEST_F(SettingsTest, HandWrittenStoreIsRead) {
         "[Software/Brannock/Korvelce]\n"
         "PrintFile=/data/printer.txt\n"
         "DureePauseLongue=900\n"
-        "Gauche=12\n");
+        "Gauche=12\n"
+        "Largeur=-5\n"
+        "Hauteur=700\n");
     const Settings s = loadSettings();
     EXPECT_EQ(s.printerPath, QStringLiteral("/data/printer.txt"));
     EXPECT_EQ(s.longPauseMs, 900);
     EXPECT_EQ(s.left, 12);
     EXPECT_EQ(s.shortPauseMs, 50) << "a missing value keeps its default";
     EXPECT_EQ(s.top, 100);
+    EXPECT_EQ(s.width, 0) << "a negative size means none";
+    EXPECT_EQ(s.height, 700);
 }
 
 TEST_F(SettingsTest, HandSetRunDelayIsIgnoredAndOverwrittenWithZero) {

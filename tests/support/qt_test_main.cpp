@@ -11,8 +11,8 @@ int main(int argc, char** argv) {
     QTemporaryDir home;
     if (!home.isValid()) return 1;
     qputenv("HOME", QFile::encodeName(home.path()));
-    for (const char* name :
-         {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"}) {
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME",
+                             "XDG_RUNTIME_DIR"}) {
         const QString folder = home.filePath(QString::fromLatin1(name));
         QDir().mkpath(folder);
         QFile::setPermissions(
