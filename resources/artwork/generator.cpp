@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
         for (qsizetype i = 3; ok && i < args.size(); ++i) {
             const int size = args[i].toInt();
             ok = size > 0 &&
-                 save(drawIcon(size), icons, QStringLiteral("korvelce-%1.png").arg(size));
+                 save(korvelce::drawIcon(size), icons, QStringLiteral("korvelce-%1.png").arg(size));
         }
         return ok ? 0 : 1;
     }
