@@ -83,23 +83,6 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-// A token as the user can read it in a message: control bytes written as \xNN.
-std::string printable(std::string_view token) {
-    static const char* const kHex = "0123456789ABCDEF";
-    std::string out;
-    for (const char c : token) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            out += "\\x";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0xF];
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 // "1.2345-03" as "1.2345 -03": the exponent field set apart, as on the display.
 std::string spacedNumber(const NumberTextResult& number) {
     std::string text = number.text;
@@ -325,7 +308,7 @@ KeyLine parseKeyLine(std::string_view line, bool& second) {
         if (!codes) {
             result.ok = false;
             result.codes.clear();
-            result.message = "unknown key token '" + printable(token) + "' at position " +
+            result.message = "unknown key token '" + printableToken(token) + "' at position " +
                              std::to_string(position) +
                              ": nothing was keyed (:help lists the keys)";
             return result;
@@ -396,7 +379,8 @@ Command parseCommand(std::string_view line) {
     } else if (name == ":quit!" || name == ":q!") {
         noArgument(CommandKind::kQuitNoSave);
     } else {
-        command.message = "unknown command '" + printable(name) + "' (:help lists the commands)";
+        command.message =
+            "unknown command '" + printableToken(name) + "' (:help lists the commands)";
     }
     return command;
 }

@@ -29,6 +29,7 @@
 namespace {
 
 using korvelce::CalcEngine;
+using korvelce::printableToken;
 
 constexpr int kExitOk = 0;
 constexpr int kExitFile = 1;
@@ -110,27 +111,8 @@ bool readAll(const std::string& path, std::string& text, std::string& why) {
     return true;
 }
 
-// A token as the user can read it in a message: control bytes and NUL written as \xNN.
-std::string printable(const std::string& token) {
-    static const char* const kHex = "0123456789ABCDEF";
-    std::string out;
-    for (const char c : token) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            out += "\\x";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0xF];
-        } else if (c == '\\') {
-            out += "\\\\";
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 int loadError(const std::string& path, const std::string& why) {
-    return fileError("cannot read memory image '" + printable(path) + "': " + why);
+    return fileError("cannot read memory image '" + printableToken(path) + "': " + why);
 }
 
 int assemble(int argc, char** argv) {
@@ -154,7 +136,7 @@ int assemble(int argc, char** argv) {
         return fileError("cannot read source file '" + source + "': " + why);
     CalcEngine engine;
     const korvelce::AssembleResult result = korvelce::assembleProgram(engine, text);
-    if (!result.ok) return usageError(source + ": " + printable(result.message));
+    if (!result.ok) return usageError(source + ": " + printableToken(result.message));
     const korvelce::SaveResult saved = korvelce::saveMemoryImage(engine, output);
     if (!saved.ok) return fileError("cannot write " + saved.message);
     return kExitOk;
@@ -292,7 +274,7 @@ int main(int argc, char** argv) {
             return fileError("cannot read key file '" + keysFile + "': " + why);
         const auto parsed = korvelce::parseKeyTokens(text, true, position);
         if (!parsed.ok)
-            return usageError("unknown key token '" + printable(parsed.badToken) +
+            return usageError("unknown key token '" + printableToken(parsed.badToken) +
                               "' at position " + std::to_string(parsed.badPosition) + " (in " +
                               keysFile + ")");
         codes = parsed.codes;
@@ -301,7 +283,7 @@ int main(int argc, char** argv) {
     for (const auto& arg : keyArgs) {
         const auto parsed = korvelce::parseKeyTokens(arg, false, position);
         if (!parsed.ok)
-            return usageError("unknown key token '" + printable(parsed.badToken) +
+            return usageError("unknown key token '" + printableToken(parsed.badToken) +
                               "' at position " + std::to_string(parsed.badPosition));
         codes.insert(codes.end(), parsed.codes.begin(), parsed.codes.end());
         position += parsed.tokens;

@@ -105,4 +105,22 @@ KeyParse parseKeyTokens(std::string_view text, bool comments, int firstPosition)
     return result;
 }
 
+std::string printableToken(std::string_view token) {
+    static const char* const kHex = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : token) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+        } else if (c == '\\') {
+            out += "\\\\";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 }  // namespace korvelce

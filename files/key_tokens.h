@@ -22,6 +22,9 @@ struct KeyParse {
 
 // Splits text at whitespace ('#' starts a comment to the end of the line when comments is set)
 // and translates every token. firstPosition numbers the first token.
+// A token as a message can show it: control bytes and NUL written as \xNN, a backslash doubled.
+std::string printableToken(std::string_view token);
+
 KeyParse parseKeyTokens(std::string_view text, bool comments = false, int firstPosition = 1);
 
 }  // namespace korvelce
