@@ -6,10 +6,10 @@
 #include <random>
 #include <vector>
 
-#include "files/program_source.h"
-#include "files/key_tokens.h"
 #include "decimal/dec_number.h"
 #include "engine/calc_engine.h"
+#include "files/key_tokens.h"
+#include "files/program_source.h"
 
 namespace {
 

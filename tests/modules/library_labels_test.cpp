@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "engine/calc_engine.h"
-#include "programming/step_forms.h"
 #include "files/library_module.h"
 #include "files/module_resources.h"
+#include "programming/step_forms.h"
 
 namespace korvelce {
 namespace {

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "files/program_source.h"
 #include "cli/run_keys.h"
 #include "files/library_module.h"
 #include "files/module_resources.h"
+#include "files/program_source.h"
 #include "support/key_sequence.h"
 
 namespace korvelce::test {
