@@ -29,34 +29,6 @@ constexpr int kFaceRows = 9;
 constexpr int kFaceColumns = 5;
 constexpr int kSecondKey = 21;
 
-// The digit keys sit in the middle of the grid; their grid codes are not their key codes.
-int ownCode(int gridCode) {
-    switch (gridCode) {
-        case 62:
-            return 7;
-        case 63:
-            return 8;
-        case 64:
-            return 9;
-        case 72:
-            return 4;
-        case 73:
-            return 5;
-        case 74:
-            return 6;
-        case 82:
-            return 1;
-        case 83:
-            return 2;
-        case 84:
-            return 3;
-        case 92:
-            return 0;
-        default:
-            return gridCode;
-    }
-}
-
 std::string upper(std::string_view text) {
     std::string result(text);
     for (char& c : result)
@@ -272,7 +244,7 @@ FaceKey faceKey(int row, int column) {
     if (grid == kSecondKey) return {kSecondKey, -1};
     // The 2nd function is five codes on; the last column's wraps to the row's code 0.
     const int second = column == kFaceColumns - 1 ? grid - 5 : grid + 5;
-    return {ownCode(grid), second};
+    return {keyOfGridCode(grid), second};
 }
 
 int secondFunction(int code) {

@@ -1,5 +1,7 @@
 #include "shell/layout.h"
 
+#include "engine/key_codes.h"
+
 namespace korvelce {
 
 namespace {
@@ -149,30 +151,7 @@ int keyCodeAt(int column, int row, bool second) {
         if (column == 4) code -= 10;  // column 5's 2nd function wraps to column digit 0
         return code;
     }
-    switch (code) {
-        case 62:
-            return 7;
-        case 63:
-            return 8;
-        case 64:
-            return 9;
-        case 72:
-            return 4;
-        case 73:
-            return 5;
-        case 74:
-            return 6;
-        case 82:
-            return 1;
-        case 83:
-            return 2;
-        case 84:
-            return 3;
-        case 92:
-            return 0;
-        default:
-            return code;
-    }
+    return keyOfGridCode(code);
 }
 
 KeyLegend keyLegend(int column, int row) {
