@@ -16,6 +16,12 @@ ProgramFileRead refused(std::string message) {
     return read;
 }
 
+// The sizes a memory image may have, for the messages.
+std::string imageSizes() {
+    return ", an image " + std::to_string(kImageSize) + " (or " + std::to_string(kOldImageSize) +
+           " in the older format)";
+}
+
 }  // namespace
 
 bool isProgramSourcePath(std::string_view path) {
@@ -33,32 +39,36 @@ bool isProgramSourcePath(std::string_view path) {
 }
 
 ProgramFileRead readProgramFile(const std::string& path) {
-    if (isProgramSourcePath(path)) {
-        InputRead input = readWholeInput(path);
-        if (!input.bytes) return refused("cannot be read: " + input.message);
-        if (input.truncated) return refused("is too large for program source text");
+    const bool source = isProgramSourcePath(path);
+    const InputRead input = readWholeInput(path, source ? kMaxTextInput : kImageSize);
+    if (!input.bytes) return refused("cannot be read: " + input.message);
+    if (input.truncated) {
+        return refused(source ? std::string("is too large for program source text")
+                              : "is not a Korvel memory image: it holds more than " +
+                                    std::to_string(kImageSize) + " bytes" + imageSizes());
+    }
+    return readProgramBytes(path, *input.bytes);
+}
+
+ProgramFileRead readProgramBytes(std::string_view name, std::string_view bytes) {
+    if (isProgramSourcePath(name)) {
+        if (bytes.size() > kMaxTextInput) return refused("is too large for program source text");
         const auto engine = std::make_unique<CalcEngine>();
-        const AssembleResult assembled = assembleProgram(*engine, *input.bytes);
+        const AssembleResult assembled = assembleProgram(*engine, bytes);
         if (!assembled.ok) return refused("is not program source text: " + assembled.message);
         ProgramFileRead read;
         read.ok = true;
         read.image = memoryImageBytes(*engine);
         return read;
     }
-    InputRead input = readWholeInput(path, kImageSize);
-    if (!input.bytes) return refused("cannot be read: " + input.message);
-    const std::size_t size = input.bytes->size();
-    if (input.truncated || (size != kImageSize && size != kOldImageSize)) {
-        return refused(
-            "is not a Korvel memory image: it holds " +
-            (input.truncated ? "more than " + std::to_string(kImageSize) : std::to_string(size)) +
-            (size == 1 && !input.truncated ? " byte" : " bytes") + ", an image " +
-            std::to_string(kImageSize) + " (or " + std::to_string(kOldImageSize) +
-            " in the older format)");
+    const std::size_t size = bytes.size();
+    if (size != kImageSize && size != kOldImageSize) {
+        return refused("is not a Korvel memory image: it holds " + std::to_string(size) +
+                       (size == 1 ? " byte" : " bytes") + imageSizes());
     }
     ProgramFileRead read;
     read.ok = true;
-    read.image.assign(input.bytes->begin(), input.bytes->end());
+    read.image.assign(bytes.begin(), bytes.end());
     return read;
 }
 

@@ -31,6 +31,10 @@ struct ProgramFileRead {
 // 12 bytes...", the assembler's message with its line, or why it could not be read).
 ProgramFileRead readProgramFile(const std::string& path);
 
+// The same check for the bytes of a file already read (a browser's upload): name decides, as a
+// path would, whether they are source text or a memory image.
+ProgramFileRead readProgramBytes(std::string_view name, std::string_view bytes);
+
 // Saves the engine's program as path says: source text for a .kvs name, the memory image
 // (registers and program) for any other. The file is replaced as a whole through a temporary
 // file; a failure leaves any old file as it was.

@@ -1,0 +1,308 @@
+// The calculator for the web page: one engine, and plain C functions the page's JavaScript
+// calls. Keys go in as the face's key codes; text comes out as zero-terminated UTF-8 that stays
+// valid until the next call of the same function; JSON is written here so the page needs no
+// knowledge of the engine's structures. Programs run in slices the page asks for between two
+// frames, so the page stays responsive and R/S is seen at once.
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "decimal/number_text.h"
+#include "engine/calc_engine.h"
+#include "engine/key_codes.h"
+#include "files/library_module.h"
+#include "files/listing.h"
+#include "files/memory_image.h"
+#include "files/module_resources.h"
+#include "files/program_file.h"
+#include "files/program_source.h"
+#include "programming/text_encoding.h"
+
+namespace {
+
+using korvelce::CalcEngine;
+
+std::unique_ptr<CalcEngine> engine;
+int loadedModule = 0;
+bool displayApart = false;
+std::string tape;  // printed lines not yet taken by the page, each ending in '\n'
+std::vector<std::uint8_t> buffer;
+std::string text;
+
+void attachPrinter() {
+    engine->printerSink = [](std::u16string_view line) {
+        std::string utf8 = korvelce::toUtf8(line);
+        std::erase(utf8, '\r');
+        if (utf8.empty() || utf8.back() != '\n') utf8 += '\n';
+        tape += utf8;
+    };
+}
+
+void makeEngine() {
+    engine = std::make_unique<CalcEngine>();
+    attachPrinter();
+    tape.clear();
+}
+
+CalcEngine& calc() {
+    if (!engine) makeEngine();
+    return *engine;
+}
+
+std::string quoted(std::string_view value) {
+    std::string result = "\"";
+    for (const char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            result += '\\';
+            result += c;
+        } else if (byte < 0x20) {
+            static constexpr char kHex[] = "0123456789abcdef";
+            result += "\\u00";
+            result += kHex[byte >> 4];
+            result += kHex[byte & 15];
+        } else {
+            result += c;
+        }
+    }
+    return result + '"';
+}
+
+std::string valueText(const korvelce::DecNumber& value) {
+    const CalcEngine& e = calc();
+    return korvelce::numberText(value, e.fixDigits, e.displayFormat).text;
+}
+
+// The key that put an operator on the pending stack, as the registers panel names it.
+const char* operatorText(int op) {
+    switch (op) {
+        case korvelce::kOpRoot:
+            return "INV Y^X";
+        case korvelce::kOpPower:
+            return "Y^X";
+        case korvelce::kOpMultiply:
+            return "\u00D7";
+        case korvelce::kOpDivide:
+            return "\u00F7";
+        case korvelce::kOpAdd:
+            return "+";
+        case korvelce::kOpSubtract:
+            return "\u2212";
+        default:
+            return "?";
+    }
+}
+
+std::string pendingText(const CalcEngine& e) {
+    const korvelce::PendingStack& stack = e.stack;
+    const int level = std::clamp(stack.level, 0, korvelce::PendingStack::kSlots - 1);
+    std::string parts;
+    auto add = [&](const std::string& part) {
+        if (!parts.empty()) parts += ' ';
+        parts += part;
+    };
+    for (int i = 0; i <= level; ++i) {
+        const auto s = static_cast<std::size_t>(i);
+        for (int p = 0; p < stack.parenCount[s]; ++p)
+            add("(");
+        if (i < level) {
+            add(valueText(stack.values[s]));
+            add(operatorText(stack.ops[s]));
+        }
+    }
+    return parts.empty() ? "none" : parts;
+}
+
+const char* keep(std::string value) {
+    text = std::move(value);
+    return text.c_str();
+}
+
+}  // namespace
+
+extern "C" {
+
+// A fresh calculator: every register, flag and step zero; the module loaded before stays.
+EMSCRIPTEN_KEEPALIVE void kv_reset() {
+    makeEngine();
+    if (const auto bytes = korvelce::moduleResource(loadedModule))
+        korvelce::loadLibraryModule(*engine, *bytes);
+}
+
+// Loads library module id (110 or 128) into banks 1 to 25; 0 when it is not built in.
+EMSCRIPTEN_KEEPALIVE int kv_load_module(int id) {
+    const auto bytes = korvelce::moduleResource(id);
+    if (!bytes) return 0;
+    korvelce::loadLibraryModule(calc(), *bytes);
+    loadedModule = id;
+    return 1;
+}
+
+// The name of a built-in module, empty for none.
+EMSCRIPTEN_KEEPALIVE const char* kv_module_name(int id) {
+    return keep(std::string(korvelce::moduleName(id)));
+}
+
+// A key of the face (or the keyboard). While a program runs only R/S reaches the engine, and it
+// stops the run once an instruction still collecting its operand is complete.
+EMSCRIPTEN_KEEPALIVE void kv_press(int code) {
+    CalcEngine& e = calc();
+    if (e.mode != korvelce::kRun)
+        e.pressKey(code);
+    else if (code == korvelce::key::kRunStop)
+        e.userRunStop();
+}
+
+// Runs at most count steps while a program runs; ends early after a step that asked for a
+// pause (PAU), which the page then shows. Returns the steps run.
+EMSCRIPTEN_KEEPALIVE int kv_run(int count) {
+    CalcEngine& e = calc();
+    int steps = 0;
+    while (e.mode == korvelce::kRun && steps < count) {
+        e.runStep();
+        ++steps;
+        if (e.pauseRequest != 0) break;
+    }
+    return steps;
+}
+
+EMSCRIPTEN_KEEPALIVE int kv_mode() {
+    return calc().mode;
+}
+EMSCRIPTEN_KEEPALIVE int kv_error() {
+    return calc().errorFlag != 0 ? 1 : 0;
+}
+EMSCRIPTEN_KEEPALIVE int kv_inv() {
+    return calc().invFlag != 0 ? 1 : 0;
+}
+EMSCRIPTEN_KEEPALIVE int kv_angle() {
+    const int unit = calc().angleUnit;
+    return unit >= 0 && unit <= 2 ? unit : 0;
+}
+EMSCRIPTEN_KEEPALIVE int kv_paused() {
+    return calc().pauseRequest != 0 ? 1 : 0;
+}
+
+// The display text; showValue asks for the value instead of the running display during a run.
+// kv_display_apart tells whether the last two characters of the last text are shown apart (an
+// exponent, or the step code in learn mode).
+EMSCRIPTEN_KEEPALIVE const char* kv_display(int showValue) {
+    char shown[32];
+    displayApart = calc().displayText(shown, sizeof shown, showValue != 0) != 0;
+    return keep(shown);
+}
+EMSCRIPTEN_KEEPALIVE int kv_display_apart() {
+    return displayApart ? 1 : 0;
+}
+
+// What the panels show, as one JSON object.
+EMSCRIPTEN_KEEPALIVE const char* kv_state_json() {
+    const CalcEngine& e = calc();
+    std::string json = "{";
+    auto field = [&](const char* name, const std::string& value) {
+        if (json.size() > 1) json += ',';
+        json += '"';
+        json += name;
+        json += "\":";
+        json += value;
+    };
+    field("mode", std::to_string(e.mode));
+    field("error", e.errorFlag != 0 ? "true" : "false");
+    field("inv", e.invFlag != 0 ? "true" : "false");
+    field("angle", std::to_string(e.angleUnit));
+    field("fix", std::to_string(e.fixDigits));
+    field("format", std::to_string(e.displayFormat));
+    field("t", quoted(valueText(e.tRegister)));
+    std::string registers = "[";
+    for (std::size_t i = 0; i < e.registers.size(); ++i) {
+        if (i > 0) registers += ',';
+        registers += quoted(valueText(e.registers[i]));
+    }
+    field("registers", registers + "]");
+    std::string flags = "[";
+    for (std::size_t i = 0; i < e.userFlags.size(); ++i) {
+        if (i > 0) flags += ',';
+        flags += e.userFlags[i] != 0 ? "1" : "0";
+    }
+    field("flags", flags + "]");
+    field("pc", std::to_string(e.programCounter));
+    field("learnPointer", std::to_string(e.learnPointer));
+    field("bank", std::to_string(e.currentBank));
+    field("module", std::to_string(loadedModule));
+    field("programTitle", quoted(e.currentBank > 0 ? std::string(korvelce::moduleProgramTitle(
+                                                         loadedModule, e.currentBank))
+                                                   : std::string()));
+    field("depth", std::to_string(e.returnDepth));
+    field("openParens", std::to_string(e.stack.openParens));
+    field("pending", quoted(pendingText(e)));
+    return keep(json + "}");
+}
+
+// The listing of the current bank (a library program while one is selected), one row per step:
+// [[address, code, "form"], ...].
+EMSCRIPTEN_KEEPALIVE const char* kv_listing_json() {
+    const CalcEngine& e = calc();
+    const auto bank = static_cast<std::size_t>(std::clamp(e.currentBank, 0, korvelce::kBanks - 1));
+    const korvelce::ProgramBank& steps = e.programMemory[bank];
+    std::string json = "[";
+    for (const korvelce::ListingRow& row :
+         korvelce::listingRows(steps, korvelce::listingLength(steps))) {
+        if (json.size() > 1) json += ',';
+        json += '[' + std::to_string(row.address) + ',' + std::to_string(row.code) + ',' +
+                quoted(row.form) + ']';
+    }
+    return keep(json + "]");
+}
+
+// Room for size bytes the page writes into before kv_import.
+EMSCRIPTEN_KEEPALIVE std::uint8_t* kv_buffer(int size) {
+    buffer.assign(static_cast<std::size_t>(std::max(size, 0)), 0);
+    return buffer.data();
+}
+
+// The memory image (registers and the user's program, 2600 bytes), in the buffer.
+EMSCRIPTEN_KEEPALIVE std::uint8_t* kv_image() {
+    buffer = korvelce::memoryImageBytes(calc());
+    return buffer.data();
+}
+EMSCRIPTEN_KEEPALIVE int kv_buffer_size() {
+    return static_cast<int>(buffer.size());
+}
+
+// Reads the buffer as a program file called name (.kvs: program source text; anything else: a
+// memory image) and replaces registers and program with it. Returns "" on success, otherwise
+// what is wrong, with nothing changed.
+EMSCRIPTEN_KEEPALIVE const char* kv_import(const char* name) {
+    const std::string_view bytes(reinterpret_cast<const char*>(buffer.data()), buffer.size());
+    const korvelce::ProgramFileRead read = korvelce::readProgramBytes(name, bytes);
+    if (!read.ok) return keep(read.message);
+    korvelce::applyMemoryImage(calc(), read.image);
+    return keep("");
+}
+
+// Restores a saved state: the memory image in the buffer (2600 bytes, or 1800 in the older
+// format). Returns 1 when it was applied, 0 with nothing changed for any other size.
+EMSCRIPTEN_KEEPALIVE int kv_restore() {
+    if (buffer.size() != korvelce::kImageSize && buffer.size() != korvelce::kOldImageSize) return 0;
+    korvelce::applyMemoryImage(calc(), buffer);
+    return 1;
+}
+
+// The user's program as program source text (.kvs).
+EMSCRIPTEN_KEEPALIVE const char* kv_source() {
+    return keep(korvelce::disassembleProgram(calc().programMemory[0]));
+}
+
+// The lines printed since the last call, each ending in a line feed.
+EMSCRIPTEN_KEEPALIVE const char* kv_take_tape() {
+    std::string lines;
+    lines.swap(tape);
+    return keep(std::move(lines));
+}
+
+}  // extern "C"
