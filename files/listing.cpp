@@ -1,5 +1,6 @@
 #include "files/listing.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "programming/step_forms.h"
@@ -101,6 +102,30 @@ SaveResult writeListingFile(const CalcEngine& engine, const std::string& path) {
         engine.currentBank >= 0 && engine.currentBank < kBanks ? engine.currentBank : 0;
     return writeFileReplacing(
         path, listingFileBytes(engine.programMemory[static_cast<std::size_t>(bank)]));
+}
+
+ProgramView ProgramView::of(const CalcEngine& engine) {
+    ProgramView view;
+    view.mode = engine.mode;
+    if (engine.mode == kLearn) {
+        // Learn mode always edits the user's program.
+        view.bank = 0;
+        view.marker = engine.learnPointer;
+        view.editable = true;
+        return view;
+    }
+    view.bank = engine.currentBank >= 0 && engine.currentBank < kBanks ? engine.currentBank : 0;
+    view.marker = engine.programCounter;
+    const int depth = std::clamp(engine.returnDepth, 0, kLevels - 1);
+    const int selected = engine.selectedBank[static_cast<std::size_t>(depth)];
+    if (engine.mode != kRun && view.bank == 0 && selected > 0 && selected < kBanks) {
+        // A library program chosen with PGM and not entered yet: it is what the next label
+        // key or R/S runs.
+        view.bank = selected;
+        view.marker = -1;
+    }
+    if (view.marker < -1 || view.marker >= kSteps) view.marker = -1;
+    return view;
 }
 
 }  // namespace korvelce

@@ -42,4 +42,17 @@ std::string listingText(const ProgramBank& bank);
 // failed write leaves any old file untouched).
 SaveResult writeListingFile(const CalcEngine& engine, const std::string& path);
 
+// What a listing on screen shows, taken from the engine: which bank, which step is marked, how.
+// The user's program in learn mode and while it runs or stops, a library program while it runs,
+// or one chosen with PGM and not entered yet.
+struct ProgramView {
+    int bank = 0;     // 0: the user's program; 1 to 25: a library program
+    int marker = -1;  // the marked step, or -1 for none
+    int mode = kCalculate;
+    bool editable = false;  // learn mode in the user's program: a click moves the pointer
+    // The bank the panel shows and the step it marks, as the engine stands.
+    static ProgramView of(const CalcEngine& engine);
+    friend bool operator==(const ProgramView&, const ProgramView&) = default;
+};
+
 }  // namespace korvelce

@@ -17,17 +17,6 @@ class QTableView;
 
 namespace korvelce {
 
-// What the panel shows, taken from the engine: which bank, which step is marked, how.
-struct ProgramView {
-    int bank = 0;     // 0: the user's program; 1 to 25: a library program
-    int marker = -1;  // the marked step, or -1 for none
-    int mode = kCalculate;
-    bool editable = false;  // learn mode in the user's program: a click moves the pointer
-    // The bank the panel shows and the step it marks, as the engine stands.
-    static ProgramView of(const CalcEngine& engine);
-    friend bool operator==(const ProgramView&, const ProgramView&) = default;
-};
-
 // The rows of a listing: step, code, and the key or operand as the listing reads it.
 class ListingModel : public QAbstractTableModel {
     Q_OBJECT

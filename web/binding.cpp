@@ -3,6 +3,8 @@
 // valid until the next call of the same function; JSON is written here so the page needs no
 // knowledge of the engine's structures. Programs run in slices the page asks for between two
 // frames, so the page stays responsive and R/S is seen at once.
+#include "web/binding.h"
+
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
@@ -232,23 +234,28 @@ EMSCRIPTEN_KEEPALIVE const char* kv_state_json() {
     field("flags", flags + "]");
     field("pc", std::to_string(e.programCounter));
     field("learnPointer", std::to_string(e.learnPointer));
-    field("bank", std::to_string(e.currentBank));
+    // The program the listing shows, its marked step (-1: none), and its title when it is a
+    // library program.
+    const korvelce::ProgramView view = korvelce::ProgramView::of(e);
+    field("bank", std::to_string(view.bank));
+    field("marker", std::to_string(view.marker));
     field("module", std::to_string(loadedModule));
-    field("programTitle", quoted(e.currentBank > 0 ? std::string(korvelce::moduleProgramTitle(
-                                                         loadedModule, e.currentBank))
-                                                   : std::string()));
+    const std::string_view title =
+        view.bank > 0 ? korvelce::moduleProgramTitle(loadedModule, view.bank) : "";
+    field("programTitle", quoted(title));
     field("depth", std::to_string(e.returnDepth));
     field("openParens", std::to_string(e.stack.openParens));
     field("pending", quoted(pendingText(e)));
     return keep(json + "}");
 }
 
-// The listing of the current bank (a library program while one is selected), one row per step:
-// [[address, code, "form"], ...].
+// The listing of the program the calculator is working on (the user's, or a library program
+// running or chosen with PGM), one row per step: [[address, code, "form"], ...]. Which bank it
+// is and the marked step are in kv_state_json.
 EMSCRIPTEN_KEEPALIVE const char* kv_listing_json() {
     const CalcEngine& e = calc();
-    const auto bank = static_cast<std::size_t>(std::clamp(e.currentBank, 0, korvelce::kBanks - 1));
-    const korvelce::ProgramBank& steps = e.programMemory[bank];
+    const korvelce::ProgramView view = korvelce::ProgramView::of(e);
+    const korvelce::ProgramBank& steps = e.programMemory[static_cast<std::size_t>(view.bank)];
     std::string json = "[";
     for (const korvelce::ListingRow& row :
          korvelce::listingRows(steps, korvelce::listingLength(steps))) {
