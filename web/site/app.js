@@ -71,6 +71,7 @@ async function start() {
     module = DEFAULT_MODULE;
     calc.loadModule(module);
   }
+  store.saveModule(module);
   const saved = store.loadImage();
   if (saved && !calc.restore(saved)) status('The saved calculator was not usable: it starts afresh.', 8000);
 
@@ -241,7 +242,8 @@ async function start() {
   canvas.addEventListener('pointerdown', (event) => {
     if (event.pointerType === 'mouse' && event.button !== 0) return;
     event.preventDefault();
-    canvas.focus({ preventScroll: true });
+    // The keyboard comes to the face with the mouse; a finger needs no focus (and no ring).
+    if (event.pointerType === 'mouse') canvas.focus({ preventScroll: true });
     if (pointerId !== null) finishPointer(true);
     const key = face.keyAtClient(event.clientX, event.clientY);
     if (!key) return;
