@@ -379,7 +379,8 @@ async function start() {
     if (!window.confirm(`Replace the program memory and registers with ${name}?`)) return;
     const problem = calc.importFile(name, bytes);
     if (problem) {
-      alertMessage(`${name} was not opened: ${problem}`);
+      // The engine's message goes on from the file's name ("… is not program source text: …").
+      alertMessage(`${name} ${problem}. Nothing was changed.`);
       return;
     }
     view.displayVisible = true;
