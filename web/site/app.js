@@ -317,10 +317,15 @@ async function start() {
   const observer = new ResizeObserver((entries) => {
     const entry = entries[entries.length - 1];
     const box = entry.devicePixelContentBoxSize?.[0];
-    if (box) {
+    // The exact device-pixel size is used when it agrees with the ratio; an emulated ratio
+    // (a desktop browser's device mode) leaves that size in unscaled pixels.
+    const ratio = window.devicePixelRatio || 1;
+    const agrees = box && Math.abs(box.inlineSize - entry.contentRect.width * ratio) <= 2;
+    if (agrees) {
       exactPixels = true;
       resizeFace(box.inlineSize, box.blockSize, entry.contentRect.width, entry.contentRect.height);
     } else {
+      exactPixels = false;
       measure();
     }
   });
