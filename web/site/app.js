@@ -73,7 +73,7 @@ async function start() {
   }
   store.saveModule(module);
   const saved = store.loadImage();
-  if (saved && !calc.restore(saved)) status('The saved calculator was not usable: it starts afresh.', 8000);
+  if (saved && !calc.restore(saved)) store.setAside();
 
   // What the face shows besides the engine's flags.
   const view = {

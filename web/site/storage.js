@@ -6,6 +6,8 @@
 export const STATE_KEY = 'korvelce.state';
 export const MODULE_KEY = 'korvelce.module';
 export const NONZERO_KEY = 'korvelce.registersNonZero';
+// Where a saved state that cannot be used is set aside, so the next save does not destroy it.
+export const UNREADABLE_KEY = 'korvelce.state.unreadable';
 export const DEFAULT_MODULE = 110;
 
 export function toBase64(bytes) {
@@ -78,9 +80,22 @@ export class Store {
     try {
       return fromBase64(text);
     } catch {
-      this.problem('corrupt', 'The saved calculator could not be read: it starts afresh.');
+      this.setAside();
       return null;
     }
+  }
+
+  // The saved state cannot be used: it is copied to UNREADABLE_KEY before anything overwrites
+  // it, and the user is told.
+  setAside() {
+    const text = this.get(STATE_KEY);
+    const kept = text !== null && this.set(UNREADABLE_KEY, text);
+    this.problem(
+      'corrupt',
+      kept
+        ? `The saved calculator could not be read: it starts afresh (the old state is kept as ${UNREADABLE_KEY}).`
+        : 'The saved calculator could not be read: it starts afresh.',
+    );
   }
 
   saveImage(bytes) {
