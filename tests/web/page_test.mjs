@@ -11,6 +11,7 @@ import { readFile, writeFile } from 'node:fs/promises';
 import path from 'node:path';
 import { promisify } from 'node:util';
 import {
+  clickControl,
   PageSession,
   required,
   runningNextFrame,
@@ -236,7 +237,7 @@ const tests = {
     const savedLines = saved.bytes.toString('utf8').split('\n').filter((l) => l.trim() !== '');
     assert.deepEqual(savedLines.map((l) => l.trim()), lines.map((l) => l.trim()));
 
-    await page.click('#tape-clear');
+    await clickControl(page, '#tape-clear');
     await waitFor(page, () => (document.querySelector('#tape')?.textContent ?? '').trim() === '',
       'the tape to be cleared');
   },

@@ -108,11 +108,31 @@ export class PageSession {
   // Clicks a button that downloads a file; returns {name, bytes}.
   async download(page, selector) {
     const next = this.downloads.next();
-    await page.click(selector);
+    await clickControl(page, selector);
     const result = await next;
     assert.equal(result.state, 'completed', `the download of ${selector} did not complete`);
     return { name: result.name, bytes: await readFile(result.file) };
   }
+}
+
+// Clicks a control as a user would: first the tab that shows its panel, when it is hidden.
+export async function clickControl(page, selector) {
+  const element = await page.$(selector);
+  assert.ok(element, `no ${selector} on the page`);
+  if (!(await element.isVisible())) {
+    const tab = await page.evaluateHandle((e) => {
+      for (let node = e.parentElement; node; node = node.parentElement) {
+        const tab = node.id && document.querySelector(`[aria-controls="${node.id}"]`);
+        if (tab) return tab;
+      }
+      return null;
+    }, element);
+    const tabElement = tab.asElement();
+    assert.ok(tabElement, `${selector} is hidden and no tab shows it`);
+    await tabElement.click();
+    await page.waitForFunction((e) => e.checkVisibility(), { timeout: 5000 }, element);
+  }
+  await element.click();
 }
 
 export async function waitReady(page) {
