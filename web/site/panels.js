@@ -1,0 +1,225 @@
+// The workbench beside the face: the program listing (following the learn pointer or the
+// program counter), the registers with flags and modes, and the printer tape. Panels are
+// refreshed from the engine's JSON at most once per frame, only when shown, and their DOM is
+// touched only where something changed.
+import { MODE_LEARN, MODE_RUN } from './calc.js';
+
+const ROWS_PER_PAGE = 20;
+const MAX_TAPE_LINES = 10000;
+const ANGLES = ['DEG', 'RAD', 'GRD'];
+const FORMATS = ['normal', 'scientific (EE)', 'engineering (ENG)'];
+
+const pad = (n, width) => String(n).padStart(width, '0');
+
+// Whether an element is laid out and on screen (a closed drawer or a hidden panel is not).
+function shown(element) {
+  return element.getClientRects().length > 0;
+}
+
+export class ListingPanel {
+  constructor(root, calc) {
+    this.calc = calc;
+    this.section = root;
+    this.caption = root.querySelector('#listing-caption');
+    this.list = root.querySelector('#listing');
+    this.json = '';
+    this.rows = [];
+    this.marker = -2;
+    this.captionText = '';
+  }
+
+  refresh(state, json) {
+    const learning = state.mode === MODE_LEARN;
+    const bank = state.bank;
+    const marker = learning ? state.learnPointer : state.pc;
+    if (json !== this.json || this.rows.length <= marker) this.fill(json, marker);
+    let caption =
+      bank > 0
+        ? `Library ${this.calc.moduleName(state.module) || 'module'} (module ${state.module}), ` +
+          `program ${pad(bank, 2)}${state.programTitle ? `: ${state.programTitle}` : ''} (read-only)`
+        : 'Your program';
+    if (learning) caption += ` — learn mode, step ${pad(marker, 3)}`;
+    else if (state.mode === MODE_RUN) caption += ' — running';
+    else caption += ` — program counter at step ${pad(marker, 3)}`;
+    if (caption !== this.captionText) {
+      this.captionText = caption;
+      this.caption.textContent = caption;
+    }
+    this.mark(marker);
+  }
+
+  // The rows of the listing; a marker beyond the program gets the page of empty steps it is on.
+  fill(json, marker) {
+    this.json = json;
+    const rows = JSON.parse(json);
+    const wanted = Math.min(1000, (Math.floor(Math.max(marker, 0) / ROWS_PER_PAGE) + 1) * ROWS_PER_PAGE);
+    for (let address = rows.length; address < wanted; ++address) rows.push([address, 0, '0']);
+    const fragment = document.createDocumentFragment();
+    this.rows = rows.map(([address, code, form]) => {
+      const item = document.createElement('li');
+      item.textContent = `${pad(address, 3)} ${pad(code, 2)} ${form}`;
+      fragment.append(item);
+      return item;
+    });
+    this.list.replaceChildren(fragment);
+    this.marker = -2;
+  }
+
+  mark(marker) {
+    if (marker === this.marker) return;
+    const old = this.rows[this.marker];
+    if (old) {
+      old.classList.remove('current');
+      old.removeAttribute('aria-current');
+    }
+    this.marker = marker;
+    const row = this.rows[marker];
+    if (!row) return;
+    row.classList.add('current');
+    row.setAttribute('aria-current', 'step');
+    // Scrolls the list only, never the page.
+    const list = this.list;
+    const top = row.offsetTop - list.offsetTop;
+    if (top < list.scrollTop || top + row.offsetHeight > list.scrollTop + list.clientHeight) {
+      list.scrollTop = top - list.clientHeight / 2;
+    }
+  }
+}
+
+export class RegistersPanel {
+  constructor(root, store) {
+    this.section = root;
+    this.store = store;
+    this.body = root.querySelector('#registers tbody');
+    this.nonZero = root.querySelector('#registers-nonzero');
+    this.fields = {
+      t: root.querySelector('#reg-t'),
+      flags: root.querySelector('#reg-flags'),
+      angle: root.querySelector('#reg-angle'),
+      format: root.querySelector('#reg-format'),
+      depth: root.querySelector('#reg-depth'),
+      pending: root.querySelector('#reg-pending'),
+    };
+    this.cells = [];
+    this.rows = [];
+    const fragment = document.createDocumentFragment();
+    for (let i = 0; i < 100; ++i) {
+      const row = document.createElement('tr');
+      const name = document.createElement('th');
+      name.scope = 'row';
+      name.textContent = `R${pad(i, 2)}`;
+      const value = document.createElement('td');
+      row.append(name, value);
+      fragment.append(row);
+      this.rows.push(row);
+      this.cells.push(value);
+    }
+    this.body.append(fragment);
+    this.nonZero.checked = store.get('korvelce.registersNonZero') === '1';
+    this.nonZero.addEventListener('change', () => {
+      store.set('korvelce.registersNonZero', this.nonZero.checked ? '1' : '0');
+      this.last = null;
+      this.onChange?.();
+    });
+    this.last = null;
+  }
+
+  static isZero(text) {
+    return !/[1-9]/.test(text.trim().replace(/ .*$/, '')); // digits before any exponent
+  }
+
+  refresh(state) {
+    const last = this.last;
+    const nonZeroOnly = this.nonZero.checked;
+    state.registers.forEach((text, i) => {
+      if (last && last.registers[i] === text) return;
+      this.cells[i].textContent = text.trim();
+      this.rows[i].hidden = nonZeroOnly && RegistersPanel.isZero(text);
+    });
+    const set = (field, value) => {
+      if (field.textContent !== value) field.textContent = value;
+    };
+    set(this.fields.t, state.t.trim());
+    const flags = state.flags.map((on, f) => (on ? f : -1)).filter((f) => f >= 0);
+    set(this.fields.flags, flags.length ? `set: ${flags.join(' ')}` : 'none set');
+    set(this.fields.angle, ANGLES[state.angle] ?? 'DEG');
+    const fix = state.fix >= 0 && state.fix <= 8 ? `FIX ${state.fix}` : 'no FIX';
+    set(this.fields.format, `${fix}, ${FORMATS[state.format] ?? 'normal'}`);
+    set(this.fields.depth, String(state.depth));
+    set(this.fields.pending, state.pending);
+    this.last = state;
+  }
+}
+
+export class TapePanel {
+  constructor(root) {
+    this.section = root;
+    this.pre = root.querySelector('#tape');
+    this.lines = 0;
+  }
+
+  // Printed lines, each ending in a line feed; the oldest go beyond 10,000 lines.
+  append(text) {
+    if (!text) return;
+    const pre = this.pre;
+    const atEnd = pre.scrollTop + pre.clientHeight >= pre.scrollHeight - 4;
+    pre.append(text);
+    this.lines += (text.match(/\n/g) || []).length;
+    if (this.lines > MAX_TAPE_LINES) {
+      const all = pre.textContent;
+      let cut = 0;
+      for (let extra = this.lines - MAX_TAPE_LINES; extra > 0; --extra) cut = all.indexOf('\n', cut) + 1;
+      pre.textContent = all.slice(cut);
+      this.lines = MAX_TAPE_LINES;
+    } else if (pre.childNodes.length > 64) {
+      pre.normalize(); // one text node rather than one per print
+    }
+    if (atEnd) pre.scrollTop = pre.scrollHeight;
+  }
+
+  text() {
+    return this.pre.textContent;
+  }
+
+  clear() {
+    this.pre.textContent = '';
+    this.lines = 0;
+  }
+}
+
+// Refreshes the panels shown, once per frame at most, from one reading of the engine's state.
+export class Panels {
+  constructor(calc, listing, registers) {
+    this.calc = calc;
+    this.listing = listing;
+    this.registers = registers;
+    this.dirty = true;
+    this.lastJson = '';
+    this.lastListing = '';
+    this.seen = '';
+    registers.onChange = () => this.invalidate();
+  }
+
+  invalidate() {
+    this.dirty = true;
+  }
+
+  // Called from the page's frame; running programs refresh the panels a few times a second.
+  refresh(force = false) {
+    if (!this.dirty && !force) return;
+    const showListing = shown(this.listing.section);
+    const showRegisters = shown(this.registers.section);
+    if (!showListing && !showRegisters) return; // stays dirty until a panel is shown
+    this.dirty = false;
+    const json = this.calc.stateJson();
+    const listing = showListing ? this.calc.listingJson() : '';
+    const seen = `${showListing ? 1 : 0}${showRegisters ? 1 : 0}`;
+    if (!force && json === this.lastJson && listing === this.lastListing && seen === this.seen) return;
+    this.lastJson = json;
+    this.lastListing = listing;
+    this.seen = seen;
+    const state = JSON.parse(json);
+    if (showListing) this.listing.refresh(state, listing);
+    if (showRegisters) this.registers.refresh(state);
+  }
+}
