@@ -21,11 +21,12 @@ export const chromiumFlags = [
 export function loadPuppeteer() {
   const folder = process.env.KORVELCE_NPM_DIR;
   if (!folder) throw new Error('KORVELCE_NPM_DIR is not set: the folder where puppeteer-core is installed');
-  return createRequire(path.join(folder, 'package.json'))('puppeteer-core');
+  return createRequire(path.resolve(folder, 'package.json'))('puppeteer-core');
 }
 
-// A browser in a profile of its own. close() ends it and removes the profile and the home.
-export async function launchBrowser() {
+// A browser in a profile of its own, with extraArgs after the usual flags. close() ends it and
+// removes the profile and the home.
+export async function launchBrowser(extraArgs = []) {
   const puppeteer = loadPuppeteer();
   const scratch = await mkdtemp(path.join(os.tmpdir(), 'korvelce-browser-'));
   const home = path.join(scratch, 'home');
@@ -42,7 +43,7 @@ export async function launchBrowser() {
     browser = await puppeteer.launch({
       executablePath: process.env.KORVELCE_CHROMIUM || '/usr/bin/chromium',
       headless: true,
-      args: [...chromiumFlags, `--user-data-dir=${path.join(scratch, 'profile')}`],
+      args: [...chromiumFlags, ...extraArgs, `--user-data-dir=${path.join(scratch, 'profile')}`],
       env,
       defaultViewport: { width: 1000, height: 900 },
       protocolTimeout: 60000,

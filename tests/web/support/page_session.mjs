@@ -42,13 +42,13 @@ export class PageSession {
     this.pages = [];
   }
 
-  async start() {
+  async start(browserArgs = []) {
     this.scratch = await mkdtemp(path.join(os.tmpdir(), 'korvelce-page-test-'));
     this.downloadDir = path.join(this.scratch, 'downloads');
     await mkdir(this.downloadDir);
     this.face = JSON.parse(await readFile(path.join(this.siteDir, 'face', 'face.json'), 'utf8'));
     this.server = await startSiteServer(this.siteDir);
-    this.chromium = await launchBrowser();
+    this.chromium = await launchBrowser(browserArgs);
     this.browser = this.chromium.browser;
     this.downloads = await captureDownloads(this.browser, this.downloadDir);
   }
@@ -115,23 +115,45 @@ export class PageSession {
   }
 }
 
-// Clicks a control as a user would: first the tab that shows its panel, when it is hidden.
+// What a click at the element's centre would reach: '' when the element itself (or a child),
+// otherwise the id or tag of what covers it, or 'hidden'.
+function coveredBy(element) {
+  if (element.getClientRects().length === 0) return 'hidden';
+  const box = element.getBoundingClientRect();
+  const x = box.left + box.width / 2;
+  const y = box.top + box.height / 2;
+  if (x < 0 || y < 0 || x >= innerWidth || y >= innerHeight) return 'off screen';
+  const top = document.elementFromPoint(x, y);
+  if (top && (top === element || element.contains(top))) return '';
+  return top ? top.id || top.tagName.toLowerCase() : 'nothing';
+}
+
+// Clicks a control as a user would: with the mouse where it is seen, first opening the tab that
+// shows its panel when it is hidden or covered.
 export async function clickControl(page, selector) {
   const element = await page.$(selector);
   assert.ok(element, `no ${selector} on the page`);
-  if (!(await element.isVisible())) {
+  await element.scrollIntoView();
+  if ((await element.evaluate(coveredBy)) !== '') {
     const tab = await page.evaluateHandle((e) => {
       for (let node = e.parentElement; node; node = node.parentElement) {
         const tab = node.id && document.querySelector(`[aria-controls="${node.id}"]`);
-        if (tab) return tab;
+        if (tab && tab.getClientRects().length > 0) return tab;
       }
       return null;
     }, element);
     const tabElement = tab.asElement();
-    assert.ok(tabElement, `${selector} is hidden and no tab shows it`);
-    await tabElement.click();
-    await page.waitForFunction((e) => e.checkVisibility(), { timeout: 5000 }, element);
+    if (tabElement) {
+      await tabElement.click();
+      await page.waitForFunction((e) => {
+        const box = e.getBoundingClientRect();
+        const top = document.elementFromPoint(box.left + box.width / 2, box.top + box.height / 2);
+        return top === e || e.contains(top);
+      }, { timeout: 5000 }, element).catch(() => {});
+    }
   }
+  const covered = await element.evaluate(coveredBy);
+  assert.equal(covered, '', `${selector} cannot be clicked: ${covered === 'hidden' || covered === 'off screen' ? covered : `covered by ${covered}`}`);
   await element.click();
 }
 
