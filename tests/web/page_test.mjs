@@ -218,7 +218,8 @@ const tests = {
     await waitShown(page, '42.');
   },
 
-  // PRT prints the display on the tape; Save writes the tape; Clear empties it.
+  // PRT prints the display on the tape; Save writes it, Copy puts it on the clipboard, Clear
+  // empties it.
   async 'tape-prints'(session) {
     const page = await session.open();
     const tape = () => page.$eval('#tape', (e) => e.textContent ?? '');
@@ -239,6 +240,14 @@ const tests = {
     const saved = await session.download(page, '#tape-save');
     const savedLines = saved.bytes.toString('utf8').split('\n').filter((l) => l.trim() !== '');
     assert.deepEqual(savedLines.map((l) => l.trim()), lines.map((l) => l.trim()));
+
+    await session.browser.defaultBrowserContext().overridePermissions(session.server.origin,
+      ['clipboard-read', 'clipboard-write', 'clipboard-sanitized-write']);
+    await clickControl(page, '#tape-copy');
+    await waitFor(page, async () => (await navigator.clipboard.readText()).includes('-1.25'),
+      'the tape on the clipboard');
+    const copied = (await page.evaluate(() => navigator.clipboard.readText())).split('\n');
+    assert.deepEqual(copied.map((l) => l.trim()).filter((l) => l !== ''), lines.map((l) => l.trim()));
 
     await clickControl(page, '#tape-clear');
     await waitFor(page, () => (document.querySelector('#tape')?.textContent ?? '').trim() === '',
