@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, when any is missing. Sourced by the other scripts.
+# With korvelce_setup_web=1 (scripts/test.sh) also what the web build and its browser tests
+# need: emscripten, Chromium, and node with npm unless the machine has them already (a node
+# installed from elsewhere is kept as it is).
 set -euo pipefail
 
 korvelce_packages=(
@@ -9,6 +12,11 @@ korvelce_packages=(
     scdoc desktop-file-utils appstream lintian dpkg-dev file groff-base man-db bsdextrautils
     shared-mime-info bash-completion strace
 )
+if [ "${korvelce_setup_web:-0}" = 1 ]; then
+    korvelce_packages+=(emscripten chromium)
+    command -v node >/dev/null || korvelce_packages+=(nodejs)
+    command -v npm >/dev/null || korvelce_packages+=(npm)
+fi
 
 korvelce_missing=()
 for p in "${korvelce_packages[@]}"; do

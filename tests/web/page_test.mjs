@@ -1,0 +1,371 @@
+// The web page in headless Chromium, served from the built site: the face tapped and clicked,
+// programs keyed from the keyboard, run and stopped, the state kept across a reload, files
+// imported and exported (checked against korvelce-cli, built to WebAssembly beside the site),
+// the printer tape, and the face on a phone. Run one test by name:
+//   node page_test.mjs NAME      (node page_test.mjs lists the names)
+// Environment: KORVELCE_SITE_DIR, KORVELCE_NPM_DIR (puppeteer-core), KORVELCE_SCREENSHOT_DIR,
+// KORVELCE_CLI_JS (korvelce-cli.js), optionally KORVELCE_CHROMIUM (/usr/bin/chromium).
+import assert from 'node:assert/strict';
+import { execFile } from 'node:child_process';
+import { readFile, writeFile } from 'node:fs/promises';
+import path from 'node:path';
+import { promisify } from 'node:util';
+import {
+  clickControl,
+  PageSession,
+  required,
+  runningNextFrame,
+  shown,
+  state,
+  type,
+  waitShown,
+} from './support/page_session.mjs';
+
+const code = { A: 11, SUM: 44, GTO: 61, LBL: 76 };
+const op = { plus: 85, times: 65, equals: 95, clr: 25 };
+
+// korvelce-cli built to WebAssembly, run under node on the real file system.
+async function cli(...args) {
+  const script = required('KORVELCE_CLI_JS');
+  const { stdout } = await promisify(execFile)(
+    process.execPath,
+    ['--no-experimental-fetch', '--stack-size=8192', script, ...args],
+    { cwd: path.dirname(script) },
+  );
+  return stdout;
+}
+
+// Chooses file in #import; the page's question is accepted.
+async function importFile(page, file) {
+  const input = await page.$('#import');
+  assert.ok(input, 'no #import on the page');
+  await input.uploadFile(file);
+}
+
+// The message about file that the page gave after dialogsBefore dialogs and with textBefore on
+// the page: a new alert, or a line the page gained, that names the file.
+async function messageAbout(page, file, dialogsBefore, textBefore, timeout = 5000) {
+  const old = new Set(textBefore.split('\n'));
+  const end = Date.now() + timeout;
+  let seen = [];
+  for (;;) {
+    const alerts = page.dialogs.slice(dialogsBefore).filter((d) => d.type === 'alert');
+    const text = await page.evaluate(() => document.body.innerText);
+    seen = [...alerts.map((d) => d.message), ...text.split('\n').filter((l) => !old.has(l))];
+    const message = seen.find((m) => m.includes(file));
+    if (message) return message;
+    if (Date.now() > end) assert.fail(`no message names ${file} (new: ${JSON.stringify(seen)})`);
+    await new Promise((resolve) => setTimeout(resolve, 50));
+  }
+}
+
+async function waitFor(page, fn, what, ...args) {
+  try {
+    await page.waitForFunction(fn, { timeout: 5000 }, ...args);
+  } catch {
+    assert.fail(`timed out waiting for ${what}`);
+  }
+}
+
+// The loop used by the learn, run and reload tests: R00 counts up until R/S.
+const counterProgram = ['LRN', 'LBL', 'A', '1', 'SUM', '0', '0', 'GTO', 'A', 'LRN'];
+// Stored as LBL A, 1, SUM 00 (one step for the register), GTO A.
+const counterSteps = [code.LBL, code.A, 1, code.SUM, 0, code.GTO, code.A];
+
+// Runs the counter with A, lets it count, stops it with R/S; returns R00.
+async function runAndStop(page, millis = 300) {
+  // Keys typed on a focused button belong to it (Space would press it): the face takes them.
+  await page.focus('#face');
+  await type(page, ['A']);
+  await waitFor(page, () => window.korvelce.running(), 'the program to run');
+  assert.equal(await shown(page), '[', 'a running program shows the running display');
+  await new Promise((resolve) => setTimeout(resolve, millis));
+  assert.equal(await page.evaluate(() => window.korvelce.running()), true, 'the loop still runs');
+  await type(page, ['R/S']);
+  assert.equal(await runningNextFrame(page), false, 'R/S stops the run by the next frame');
+  const registers = (await state(page)).registers;
+  return Number.parseFloat(registers[0]);
+}
+
+function imageProgram(bytes) {
+  return [...bytes.subarray(1600, 1600 + counterSteps.length + 1)];
+}
+
+const tests = {
+  // 2 + 3 × 4 = on the canvas, by mouse and by touch, at the centres the page gives.
+  async 'tap-arithmetic'(session) {
+    const keys = [2, op.plus, 3, op.times, 4, op.equals];
+    const page = await session.open();
+    await session.click(page, keys);
+    await waitShown(page, '14.');
+    await session.click(page, [op.clr, 9, op.times, 9, op.equals]);
+    await waitShown(page, '81.');
+    await session.screenshot(page, 'tap-mouse');
+
+    const touch = await session.open({ width: 800, height: 900, hasTouch: true, isMobile: true });
+    await session.tap(touch, [op.clr, ...keys]);
+    await waitShown(touch, '14.');
+    await session.screenshot(touch, 'tap-touch');
+  },
+
+  // A program keyed in learn mode from the keyboard, run with A, stopped with R/S.
+  async 'learn-run-stop'(session) {
+    const page = await session.open();
+    await type(page, ['LRN']);
+    assert.equal((await state(page)).mode, 1, 'LRN enters learn mode');
+    await waitShown(page, '000 00');
+    await type(page, counterProgram.slice(1, -1));
+    const learning = await state(page);
+    assert.equal(learning.mode, 1);
+    assert.equal(learning.learnPointer, counterSteps.length, 'every key stored one step');
+    await type(page, ['LRN']);
+    assert.equal((await state(page)).mode, 0, 'LRN leaves learn mode');
+
+    const first = await runAndStop(page);
+    assert.ok(first > 0, `R00 counted (${first})`);
+    const stopped = await state(page);
+    assert.equal(stopped.mode, 0, 'back in calculate mode');
+    assert.notEqual(await shown(page), '[', 'the display shows a value again');
+    // Keys work again at once after the stop.
+    await type(page, ['CLR', '2', '+', '3', '=']);
+    await waitShown(page, '5.');
+    await session.screenshot(page, 'learn-run-stop');
+  },
+
+  // Registers and program survive a reload: the same image, and the program still runs.
+  async 'reload-keeps-state'(session) {
+    const page = await session.open();
+    await type(page, counterProgram);
+    const counted = await runAndStop(page);
+    assert.ok(counted > 0);
+    const before = await session.download(page, '#export-kv');
+    assert.deepEqual(imageProgram(before.bytes), [...counterSteps, 0], 'the program is in the image');
+
+    await page.reload({ waitUntil: 'load' });
+    await page.waitForFunction(() => document.documentElement.dataset.ready === '1');
+    await page.evaluate(() => window.korvelce.ready);
+    const restored = await state(page);
+    assert.equal(Number.parseFloat(restored.registers[0]), counted, 'R00 kept');
+    const after = await session.download(page, '#export-kv');
+    assert.ok(after.bytes.equals(before.bytes), 'the memory image is kept byte for byte');
+    const saved = await page.evaluate(() => localStorage.getItem('korvelce.state'));
+    assert.ok(Buffer.from(saved ?? '', 'base64').equals(before.bytes), 'localStorage holds it');
+
+    const again = await runAndStop(page);
+    assert.ok(again > counted, `the kept program counts on (${counted} then ${again})`);
+    await session.screenshot(page, 'reload');
+  },
+
+  // A memory image written by korvelce-cli comes in through #import and goes out through
+  // #export-kv byte for byte; its program runs.
+  async 'import-export-kv'(session) {
+    const file = path.join(session.scratch, 'squares.kv');
+    await cli(
+      '--save', file,
+      'LRN', 'LBL', 'A', 'X^2', '+', '1', '=', 'R/S', 'LRN',
+      '42', 'STO', '05', '3.5', '+/-', 'STO', '99',
+    );
+    const written = await readFile(file);
+    assert.equal(written.length, 2600);
+
+    const page = await session.open();
+    await importFile(page, file);
+    await waitFor(page, () => window.korvelce.state().registers[5] === '42.', 'R05 from the file');
+    const confirm = page.dialogs.find((d) => d.type === 'confirm');
+    assert.equal(confirm?.message, 'Replace the program memory and registers with squares.kv?');
+    assert.equal((await state(page)).registers[99], '-3.5');
+
+    const exported = await session.download(page, '#export-kv');
+    assert.equal(exported.name, 'korvelce.kv');
+    assert.ok(exported.bytes.equals(written), 'the exported image is the imported one');
+
+    await type(page, ['CLR', '7', 'A']);
+    await waitShown(page, '50.');
+    await session.screenshot(page, 'import-kv');
+  },
+
+  // Program source text in and out: the page's .kvs is the CLI's disassembly, and keyed in
+  // again it is the CLI's assembly byte for byte. Source holds no registers: they become zero.
+  async 'import-export-kvs'(session) {
+    const source = path.join(session.scratch, 'double.kvs');
+    await writeFile(source, '# twice R05\nLBL B RCL 05 * 2 = R/S\n');
+    const assembled = path.join(session.scratch, 'double.kv');
+    await cli('asm', source, '-o', assembled);
+    const expectedText = await cli('disasm', assembled);
+
+    const page = await session.open();
+    await type(page, ['8', 'STO', '0', '5']);
+    await waitFor(page, () => window.korvelce.state().registers[5] === '8.', 'R05 stored');
+    await importFile(page, source);
+    await waitFor(page, () => window.korvelce.state().registers[5] === '0.', 'registers cleared');
+    const confirm = page.dialogs.find((d) => d.type === 'confirm');
+    assert.equal(confirm?.message, 'Replace the program memory and registers with double.kvs?');
+
+    const text = await session.download(page, '#export-kvs');
+    assert.match(text.name, /\.kvs$/);
+    assert.equal(text.bytes.toString('utf8'), expectedText, 'the source text is the disassembly');
+    const image = await session.download(page, '#export-kv');
+    assert.ok(image.bytes.equals(await readFile(assembled)), 'the image is the assembly');
+
+    const roundTrip = path.join(session.scratch, 'again.kvs');
+    await writeFile(roundTrip, text.bytes);
+    await importFile(page, roundTrip);
+    await waitFor(page, () => window.korvelce.state().mode === 0, 'the import');
+    const second = await session.download(page, '#export-kv');
+    assert.ok(second.bytes.equals(image.bytes), 'the exported source keys in to the same steps');
+
+    await type(page, ['2', '1', 'STO', '0', '5', 'B']);
+    await waitShown(page, '42.');
+  },
+
+  // PRT prints the display on the tape; Save writes it, Copy puts it on the clipboard, Clear
+  // empties it.
+  async 'tape-prints'(session) {
+    const page = await session.open();
+    const tape = () => page.$eval('#tape', (e) => e.textContent ?? '');
+    assert.doesNotMatch(await tape(), /5\./);
+    const cases = [
+      { keys: ['5', 'PRT'], line: /^\s*5\.\s*$/m },
+      { keys: ['1', '.', '2', '5', '+/-', 'PRT'], line: /^\s*-1\.25\s*$/m },
+    ];
+    for (const { keys, line } of cases) {
+      await type(page, ['CLR', ...keys]);
+      await waitFor(page, (source) => new RegExp(source, 'm').test(
+        document.querySelector('#tape')?.textContent ?? ''), `${line} on the tape`, line.source);
+    }
+    const lines = (await tape()).split('\n').filter((l) => l.trim() !== '');
+    assert.equal(lines.length, cases.length, 'one line for each PRT');
+    await session.screenshot(page, 'tape');
+
+    const saved = await session.download(page, '#tape-save');
+    const savedLines = saved.bytes.toString('utf8').split('\n').filter((l) => l.trim() !== '');
+    assert.deepEqual(savedLines.map((l) => l.trim()), lines.map((l) => l.trim()));
+
+    await session.browser.defaultBrowserContext().overridePermissions(session.server.origin,
+      ['clipboard-read', 'clipboard-write', 'clipboard-sanitized-write']);
+    await clickControl(page, '#tape-copy');
+    await waitFor(page, async () => (await navigator.clipboard.readText()).includes('-1.25'),
+      'the tape on the clipboard');
+    const copied = (await page.evaluate(() => navigator.clipboard.readText())).split('\n');
+    assert.deepEqual(copied.map((l) => l.trim()).filter((l) => l !== ''), lines.map((l) => l.trim()));
+
+    await clickControl(page, '#tape-clear');
+    await waitFor(page, () => (document.querySelector('#tape')?.textContent ?? '').trim() === '',
+      'the tape to be cleared');
+  },
+
+  // A phone: the whole face is on the screen, sharp, and its keys answer taps.
+  async 'phone-viewport'(session) {
+    // The device pixel ratio of 3 comes from the browser (see browserArgs): emulated alone, its
+    // canvases' device-pixel boxes stay in CSS pixels, which no phone does.
+    const viewport = { width: 390, height: 844, deviceScaleFactor: 0, isMobile: true, hasTouch: true };
+    const page = await session.open(viewport);
+    const ratio = await page.evaluate(() => devicePixelRatio);
+    assert.equal(ratio, 3);
+    const box = await page.$eval('#face', (canvas) => {
+      const r = canvas.getBoundingClientRect();
+      return { left: r.left, top: r.top, right: r.right, bottom: r.bottom, width: r.width,
+        height: r.height, pixels: canvas.width };
+    });
+    assert.ok(box.left >= 0 && box.top >= 0, `the canvas starts on screen (${box.left}, ${box.top})`);
+    assert.ok(box.right <= viewport.width && box.bottom <= viewport.height,
+      `the canvas ends on screen (${box.right}, ${box.bottom})`);
+    assert.ok(box.pixels >= Math.floor(box.width * ratio) - 1,
+      `drawn at device pixels (${box.pixels} for ${box.width} CSS px)`);
+
+    // The skin, found from the keys at two corners of the grid: the same scale across and
+    // down (its proportions kept), wide on the phone, and wholly on the canvas and the screen.
+    const l = session.face.layout;
+    const first = await session.keyPoint(page, session.face.keys.find((k) => k.column === 0 && k.row === 0).code);
+    const last = await session.keyPoint(page, session.face.keys.find((k) => k.column === 4 && k.row === 8).code);
+    const across = (last.x - first.x) / (l.keyColumns[4] - l.keyColumns[0]);
+    const down = (last.y - first.y) / (l.keyRows[8] - l.keyRows[0]);
+    assert.ok(Math.abs(across / down - 1) < 0.01, `one scale across and down (${across}, ${down})`);
+    const skin = {
+      left: first.x - across * (l.keyColumns[0] + l.keyWidth / 2),
+      top: first.y - down * (l.keyRows[0] + l.keyHeight / 2),
+    };
+    skin.right = skin.left + across * l.skinWidth;
+    skin.bottom = skin.top + down * l.skinHeight;
+    const inside = (outer, what) => {
+      const slack = 1; // rounding to device pixels
+      assert.ok(skin.left >= outer.left - slack && skin.top >= outer.top - slack &&
+        skin.right <= outer.right + slack && skin.bottom <= outer.bottom + slack,
+        `the skin ${JSON.stringify(skin)} lies inside ${what} ${JSON.stringify(outer)}`);
+    };
+    inside(box, 'the canvas');
+    inside({ left: 0, top: 0, right: viewport.width, bottom: viewport.height }, 'the screen');
+    assert.ok(skin.right - skin.left > 0.9 * viewport.width,
+      `the face uses the phone's width (${skin.right - skin.left} px)`);
+    const scrollWidth = await page.evaluate(() => document.documentElement.scrollWidth);
+    assert.ok(scrollWidth <= viewport.width, `no sideways scrolling (${scrollWidth} px)`);
+
+    for (const key of session.face.keys) {
+      const { x, y } = await session.keyPoint(page, key.code);
+      assert.ok(x > box.left && x < box.right && y > box.top && y < box.bottom,
+        `key ${key.legend} lies on the face`);
+    }
+    await session.tap(page, [op.clr, 2, op.plus, 3, op.times, 4, op.equals]);
+    await waitShown(page, '14.');
+    await session.screenshot(page, 'phone');
+  },
+
+  // Files that are not programs are refused with a message, and nothing changes.
+  async 'malformed-import'(session) {
+    const page = await session.open();
+    await type(page, [...counterProgram, 'CLR', '7', 'STO', '0', '3']);
+    await waitFor(page, () => window.korvelce.state().registers[3] === '7.', 'R03 stored');
+    const before = await state(page);
+    const image = await session.download(page, '#export-kv');
+    const cases = [
+      { name: 'short.kv', bytes: Buffer.alloc(12, 1) },
+      { name: 'long.kv', bytes: Buffer.alloc(2601, 0) },
+      { name: 'words.kvs', bytes: Buffer.from('LBL A FROBNICATE R/S\n') },
+    ];
+    for (const { name, bytes } of cases) {
+      const file = path.join(session.scratch, name);
+      await writeFile(file, bytes);
+      const dialogsBefore = page.dialogs.length;
+      const textBefore = await page.evaluate(() => document.body.innerText);
+      await importFile(page, file);
+      await messageAbout(page, name, dialogsBefore, textBefore);
+      const replaced = page.dialogs.slice(dialogsBefore).filter((d) => d.type === 'confirm');
+      assert.deepEqual(replaced, [], `${name} is refused before asking to replace anything`);
+      assert.deepEqual(await state(page), before, `${name} changes nothing`);
+      const still = await session.download(page, '#export-kv');
+      assert.ok(still.bytes.equals(image.bytes), `${name} leaves the memory image as it was`);
+    }
+    await session.screenshot(page, 'malformed-import');
+  },
+};
+
+// Flags a test's browser starts with.
+const browserArgs = { 'phone-viewport': ['--force-device-scale-factor=3'] };
+
+async function main() {
+  const name = process.argv[2];
+  if (!name || !(name in tests)) {
+    console.log(Object.keys(tests).join('\n'));
+    process.exit(name ? 2 : 0);
+  }
+  const session = new PageSession();
+  let failure;
+  try {
+    await session.start(browserArgs[name]);
+    await tests[name](session);
+  } catch (error) {
+    failure = error;
+  }
+  try {
+    await session.finish();
+  } catch (error) {
+    failure ??= error;
+  }
+  if (failure) {
+    console.error(`FAILED ${name}: ${failure.stack ?? failure}`);
+    process.exit(1);
+  }
+  console.log(`passed ${name}`);
+}
+
+await main();
