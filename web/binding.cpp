@@ -281,6 +281,13 @@ EMSCRIPTEN_KEEPALIVE int kv_buffer_size() {
     return static_cast<int>(buffer.size());
 }
 
+// Checks the buffer as a program file called name without changing anything: "" when it can
+// be opened, otherwise what is wrong. The page asks its question only about a good file.
+EMSCRIPTEN_KEEPALIVE const char* kv_check(const char* name) {
+    const std::string_view bytes(reinterpret_cast<const char*>(buffer.data()), buffer.size());
+    return keep(korvelce::readProgramBytes(name, bytes).message);
+}
+
 // Reads the buffer as a program file called name (.kvs: program source text; anything else: a
 // memory image) and replaces registers and program with it. Returns "" on success, otherwise
 // what is wrong, with nothing changed.

@@ -24,6 +24,7 @@ const char* kv_listing_json();
 std::uint8_t* kv_buffer(int size);
 std::uint8_t* kv_image();
 int kv_buffer_size();
+const char* kv_check(const char* name);
 const char* kv_import(const char* name);
 int kv_restore();
 const char* kv_source();

@@ -158,12 +158,19 @@ TEST_F(Binding, ImportsReplaceEverythingOrNothing) {
     };
     for (const Refusal& row : refusals) {
         SCOPED_TRACE(row.name);
+        fill(row.bytes);
+        const std::string checked = kv_check(row.name);
+        EXPECT_NE(checked.find(row.message), std::string::npos) << checked;
         const std::string message = importBytes(row.name, row.bytes);
         EXPECT_NE(message.find(row.message), std::string::npos) << message;
         EXPECT_EQ(image(), before);
     }
 
-    // Program text replaces the program and clears the registers, as the desktop does.
+    // Program text replaces the program and clears the registers, as the desktop does; the
+    // check alone changes nothing.
+    fill("LBL A 1 + 2 = R/S");
+    EXPECT_STREQ(kv_check("sum.kvs"), "");
+    EXPECT_EQ(image(), before);
     EXPECT_EQ(importBytes("Sum.KVS", "# adds\nLBL A 1 + 2 = R/S\n"), "");
     press("RCL 01");
     EXPECT_EQ(display(), "0.");

@@ -381,11 +381,18 @@ async function start() {
       alertMessage(`${name} was not opened: a program is running. Stop it with R/S first.`);
       return;
     }
+    // The whole file is checked before the question, so that only a good file is offered.
+    // The engine's message goes on from the file's name ("… is not program source text: …").
+    const refusal = (problem) => alertMessage(`${name} ${problem}. Nothing was changed.`);
+    const wrong = calc.checkFile(name, bytes);
+    if (wrong) {
+      refusal(wrong);
+      return;
+    }
     if (!window.confirm(`Replace the program memory and registers with ${name}?`)) return;
     const problem = calc.importFile(name, bytes);
     if (problem) {
-      // The engine's message goes on from the file's name ("… is not program source text: …").
-      alertMessage(`${name} ${problem}. Nothing was changed.`);
+      refusal(problem);
       return;
     }
     view.displayVisible = true;

@@ -95,6 +95,12 @@ export class Calculator {
     return this.m.HEAPU8.slice(pointer, pointer + size);
   }
 
+  // What is wrong with a file's bytes as a program file called name; "" when it can be opened.
+  checkFile(name, bytes) {
+    this.fillBuffer(bytes);
+    return this.withString(name, (pointer) => this.text(this.m._kv_check(pointer)));
+  }
+
   // Replaces registers and program with a file's bytes; "" when done, else what is wrong.
   importFile(name, bytes) {
     this.fillBuffer(bytes);
