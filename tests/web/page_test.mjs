@@ -337,6 +337,21 @@ const tests = {
     }
     await session.screenshot(page, 'malformed-import');
   },
+
+  // After one visit the page opens and computes with the server gone: every file comes from
+  // the service worker's cache.
+  async offline(session) {
+    const page = await session.open(undefined, { watchOnly: true });
+    await waitFor(page, () => navigator.serviceWorker.controller !== null, 'the service worker');
+    await page.evaluate(() => navigator.serviceWorker.ready);
+    await session.stopServer();
+    await page.setOfflineMode(true);
+    await page.reload({ waitUntil: 'load' });
+    await waitFor(page, () => document.documentElement.dataset.ready === '1', 'the face offline');
+    await session.click(page, [op.clr, 2, op.plus, 3, op.times, 4, op.equals]);
+    await waitShown(page, '14.');
+    await session.screenshot(page, 'offline');
+  },
 };
 
 // Flags a test's browser starts with.

@@ -65,25 +65,28 @@ export async function launchBrowser(extraArgs = []) {
 // Watches a page: requests leaving origin are refused and recorded, console errors and
 // uncaught exceptions recorded; problems() lists them all. Dialogs are answered by onDialog
 // (accepted by default) and recorded as {type, message}.
-export async function guardPage(page, origin, { onDialog } = {}) {
+export async function guardPage(page, origin, { onDialog, watchOnly = false } = {}) {
   const foreign = [];
   const errors = [];
   const dialogs = [];
-  await page.setRequestInterception(true);
+  // Intercepting requests makes the browser bypass service workers: a page whose worker is
+  // under test is only watched, and a request elsewhere still fails the test.
+  if (!watchOnly) await page.setRequestInterception(true);
   page.on('request', (request) => {
-    if (request.isInterceptResolutionHandled()) return;
+    if (!watchOnly && request.isInterceptResolutionHandled()) return;
     const url = request.url();
     const scheme = url.slice(0, url.indexOf(':') + 1);
-    if (scheme === 'data:' || scheme === 'blob:') return void request.continue();
+    const pass = () => (watchOnly ? undefined : request.continue());
+    if (scheme === 'data:' || scheme === 'blob:') return void pass();
     let requestOrigin = '';
     try {
       requestOrigin = new URL(url).origin;
     } catch {
       // not a URL with an origin: refused below
     }
-    if (requestOrigin === origin) return void request.continue();
+    if (requestOrigin === origin) return void pass();
     foreign.push(url);
-    request.abort('blockedbyclient');
+    if (!watchOnly) request.abort('blockedbyclient');
   });
   page.on('console', (message) => {
     if (message.type() === 'error') {

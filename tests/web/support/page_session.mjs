@@ -53,6 +53,13 @@ export class PageSession {
     this.downloads = await captureDownloads(this.browser, this.downloadDir);
   }
 
+  // Closes the site's server: from then on only the browser's own caches can serve the site.
+  async stopServer() {
+    const server = this.server;
+    this.server = null;
+    await server?.close();
+  }
+
   async finish() {
     const problems = this.pages.flatMap((entry) => entry.guard.problems());
     await this.chromium?.close();
