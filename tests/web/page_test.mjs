@@ -338,6 +338,36 @@ const tests = {
     await session.screenshot(page, 'malformed-import');
   },
 
+  // PAU shows the value for half a second and the run goes on: a counting loop with a pause
+  // in every turn shows its counts, and counts only a few in a second and a half.
+  async 'pause-shows-value'(session) {
+    const page = await session.open();
+    await type(page, ['LRN', 'LBL', 'A', '1', 'SUM', '0', '0', 'RCL', '0', '0', 'PAU', 'GTO', 'A',
+      'LRN', 'CLR']);
+    await page.focus('#face');
+    await type(page, ['A']);
+    await waitFor(page, () => window.korvelce.running(), 'the program to run');
+    const seen = await page.evaluate(
+      () =>
+        new Promise((resolve) => {
+          const texts = new Set();
+          const end = performance.now() + 1500;
+          const look = () => {
+            texts.add(document.querySelector('#display').dataset.display.trim());
+            if (performance.now() < end) requestAnimationFrame(look);
+            else resolve([...texts]);
+          };
+          look();
+        }),
+    );
+    assert.ok(seen.includes('1.') && seen.includes('2.'), `the counts are shown (${seen})`);
+    assert.ok(await page.evaluate(() => window.korvelce.running()), 'the run goes on after PAU');
+    await type(page, ['R/S']);
+    await waitFor(page, () => !window.korvelce.running(), 'R/S to stop the run');
+    const count = Number((await state(page)).registers[0]);
+    assert.ok(count >= 2 && count <= 5, `each pause lasts half a second (R00 = ${count})`);
+  },
+
   // After one visit the page opens and computes with the server gone: every file comes from
   // the service worker's cache.
   async offline(session) {

@@ -24,6 +24,7 @@ export const pcKeys = {
   STO: ['KeyS'],
   RCL: ['KeyR'],
   GTO: ['KeyG'],
+  PAU: ['Shift', 'KeyG'],
   'R/S': ['Space'],
   PRT: ['Shift', 'KeyN'],
   '+/-': ['KeyN'],
