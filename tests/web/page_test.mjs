@@ -235,6 +235,7 @@ const tests = {
     }
     const lines = (await tape()).split('\n').filter((l) => l.trim() !== '');
     assert.equal(lines.length, cases.length, 'one line for each PRT');
+    await page.$eval('#tape', (tape) => tape.scrollIntoView({ block: 'center' }));
     await session.screenshot(page, 'tape');
 
     const saved = await session.download(page, '#tape-save');
