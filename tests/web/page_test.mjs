@@ -140,6 +140,12 @@ const tests = {
     assert.ok(counted > 0);
     const before = await session.download(page, '#export-kv');
     assert.deepEqual(imageProgram(before.bytes), [...counterSteps, 0], 'the program is in the image');
+    // The printer tape is kept too, as the desktop's printer file is.
+    await type(page, ['7', 'PRT']);
+    const tapeText = () => page.$eval('#tape', (e) => e.textContent ?? '');
+    await waitFor(page, () => /^\s*7\.\s*$/m.test(document.querySelector('#tape').textContent),
+      'the printed line');
+    const printed = await tapeText();
 
     await page.reload({ waitUntil: 'load' });
     await page.waitForFunction(() => document.documentElement.dataset.ready === '1');
@@ -150,6 +156,7 @@ const tests = {
     assert.ok(after.bytes.equals(before.bytes), 'the memory image is kept byte for byte');
     const saved = await page.evaluate(() => localStorage.getItem('korvelce.state'));
     assert.ok(Buffer.from(saved ?? '', 'base64').equals(before.bytes), 'localStorage holds it');
+    assert.equal(await tapeText(), printed, 'the tape is kept');
 
     const again = await runAndStop(page);
     assert.ok(again > counted, `the kept program counts on (${counted} then ${again})`);

@@ -137,6 +137,10 @@ test('the saved state survives a storage that is missing, full or holds somethin
   assert.equal(entries.get(storage.UNREADABLE_KEY), '%%% not base64');
   assert.match(told.at(-1), /could not be read/);
 
+  assert.equal(store.loadTape(), '');
+  assert.equal(store.saveTape('      5.\n'), true);
+  assert.equal(store.loadTape(), '      5.\n');
+
   assert.equal(store.loadModule(), storage.DEFAULT_MODULE);
   store.saveModule(128);
   assert.equal(store.loadModule(), 128);

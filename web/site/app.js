@@ -59,7 +59,13 @@ async function start() {
   const canvas = $('#face');
   const output = $('#display');
   const store = new Store((message) => status(message, 8000));
-  const saves = new SaveSchedule(() => store.saveImage(calc.image()));
+  // The state and, when it changed, the printer tape (the tape is made below).
+  let savedTape = store.loadTape();
+  const saves = new SaveSchedule(() => {
+    store.saveImage(calc.image());
+    const text = tape.text();
+    if (text !== savedTape && store.saveTape(text)) savedTape = text;
+  });
   const face = new FaceView(canvas, data, 'face/');
   const keyMap = new KeyMap(data.keyMap);
   const keys = new Map(data.keys.map((k) => [`${k.column},${k.row}`, k]));
@@ -92,6 +98,7 @@ async function start() {
   const listing = new ListingPanel($('#panel-listing'), calc);
   const registers = new RegistersPanel($('#panel-registers'), store);
   const tape = new TapePanel($('#panel-tape'));
+  tape.append(savedTape);
   const panels = new Panels(calc, listing, registers);
 
   // Drawing, at most once per frame.
@@ -453,7 +460,10 @@ async function start() {
   $('#tape-save').addEventListener('click', () =>
     download('korvelce-tape.txt', tape.text(), 'text/plain;charset=utf-8'),
   );
-  $('#tape-clear').addEventListener('click', () => tape.clear());
+  $('#tape-clear').addEventListener('click', () => {
+    tape.clear();
+    saves.soon();
+  });
 
   // Nothing lost when the page goes away or out of sight.
   document.addEventListener('visibilitychange', () => {

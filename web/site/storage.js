@@ -1,11 +1,14 @@
 // The calculator's state kept in the browser's local storage: the memory image (registers and
-// the user's program) as base64, the library module, and the page's own choices. Storage can
+// the user's program) as base64, the printer tape, the library module, and the page's own
+// choices. Storage can
 // be missing (private windows, blocked cookies) or full: every access is guarded, the caller is
 // told once, and the calculator keeps working without it.
 
 export const STATE_KEY = 'korvelce.state';
 export const MODULE_KEY = 'korvelce.module';
 export const NONZERO_KEY = 'korvelce.registersNonZero';
+// The printer tape, as its text: on the desktop the printer writes a file that stays.
+export const TAPE_KEY = 'korvelce.tape';
 // Where a saved state that cannot be used is set aside, so the next save does not destroy it.
 export const UNREADABLE_KEY = 'korvelce.state.unreadable';
 export const DEFAULT_MODULE = 110;
@@ -100,6 +103,14 @@ export class Store {
 
   saveImage(bytes) {
     return this.set(STATE_KEY, toBase64(bytes));
+  }
+
+  loadTape() {
+    return this.get(TAPE_KEY) ?? '';
+  }
+
+  saveTape(text) {
+    return this.set(TAPE_KEY, text);
   }
 
   loadModule() {
