@@ -376,6 +376,32 @@ const tests = {
     assert.ok(count >= 2 && count <= 5, `each pause lasts half a second (R00 = ${count})`);
   },
 
+  // F1 shows the PC keys over the face and F1 again takes them away; Ctrl held shows them
+  // while it is held. Keys still act meanwhile.
+  async 'key-hints'(session) {
+    const page = await session.open();
+    const picture = () => page.$eval('#face', (canvas) => canvas.toDataURL());
+    const plain = await picture();
+    await page.keyboard.press('F1');
+    await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(resolve)));
+    const hinted = await picture();
+    assert.notEqual(hinted, plain, 'F1 draws the PC keys');
+    await session.screenshot(page, 'key-hints');
+    await type(page, ['7']);
+    await waitShown(page, '7');
+    await page.keyboard.press('F1');
+    await type(page, ['CLR']);
+    await waitShown(page, '0');
+    await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(resolve)));
+    assert.equal(await picture(), plain, 'F1 again takes them away');
+    await page.keyboard.down('Control');
+    await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(resolve)));
+    assert.equal(await picture(), hinted, 'Ctrl held shows them');
+    await page.keyboard.up('Control');
+    await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(resolve)));
+    assert.equal(await picture(), plain, 'Ctrl let go hides them');
+  },
+
   // After one visit the page opens and computes with the server gone: every file comes from
   // the service worker's cache.
   async offline(session) {

@@ -284,10 +284,39 @@ async function start() {
   canvas.addEventListener('selectstart', (event) => event.preventDefault());
   canvas.addEventListener('dblclick', (event) => event.preventDefault());
 
+  // The PC keys over the face while Ctrl is held, or from one F1 to the next, as on the
+  // desktop: the first PC key of each face key and of its 2nd function ("⇧" for Shift).
+  const hints = new Map();
+  for (const entry of data.keyMap) {
+    const place = `${entry.column},${entry.row}`;
+    const names = hints.get(place) ?? {};
+    const slot = entry.second ? 'second' : 'main';
+    names[slot] ??= entry.pc.replace('Shift+', '\u21e7');
+    hints.set(place, names);
+  }
+  let hintsPinned = false;
+  let ctrlHeld = false;
+  function showHints() {
+    const shown = hintsPinned || ctrlHeld;
+    if (Boolean(face.hints) === shown) return;
+    face.setHints(shown ? hints : null);
+    invalidate();
+  }
+
   // PC keys act when pressed; the face key shows pressed while the PC key is down (G held
   // shows every step of a run, as GTO held does). A key held down types once.
   let heldKey = null;
   document.addEventListener('keydown', (event) => {
+    if (event.key === 'Control') {
+      ctrlHeld = true;
+      showHints();
+    }
+    if (event.key === 'F1' && !event.ctrlKey && !event.altKey && !event.metaKey) {
+      event.preventDefault();
+      if (!event.repeat) hintsPinned = !hintsPinned;
+      showHints();
+      return;
+    }
     if (belongsToControl(event)) return;
     const faceKeyFound = keyMap.lookup(event);
     if (!faceKeyFound) return;
@@ -298,12 +327,18 @@ async function start() {
     faceKey(faceKeyFound.column, faceKeyFound.row, faceKeyFound.second);
   });
   document.addEventListener('keyup', (event) => {
+    if (event.key === 'Control') {
+      ctrlHeld = false;
+      showHints();
+    }
     // Known by its physical key: Shift let go first turns "*" into "8".
     if (heldKey === null || (event.code || event.key) !== heldKey) return;
     heldKey = null;
     if (pointerId === null) setPressed(null);
   });
   window.addEventListener('blur', () => {
+    ctrlHeld = false;
+    showHints();
     if (heldKey !== null && pointerId === null) setPressed(null);
     heldKey = null;
   });

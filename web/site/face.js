@@ -83,6 +83,7 @@ export class FaceView {
     this.displayKey = '';
     this.placement = null; // where the skin lies on the canvas, in device pixels
     this.resizeToken = 0;
+    this.hints = null; // the PC keys shown over the face, or null
   }
 
   // The smallest exported scale whose skin has at least as many pixels as shown, else the
@@ -205,6 +206,48 @@ export class FaceView {
     return true;
   }
 
+  // The PC keys drawn over the face (hints: Map "column,row" → { main, second } names, or
+  // null for none), as the desktop window shows them while Ctrl is held or after F1: a badge
+  // on the key for the key itself, one above it for its 2nd function. Drawn in device pixels,
+  // so the text is sharp at any size.
+  setHints(hints) {
+    this.hints = hints;
+  }
+
+  drawHints() {
+    const p = this.placement;
+    const l = this.art.layout;
+    const c = this.context;
+    const zoom = p.zoom;
+    const gap = (l.keyRows[1] - l.keyRows[0] - l.keyHeight) * zoom;
+    const badge = (x, y, width, height, text, pixelSize) => {
+      let size = Math.max(6, Math.floor(pixelSize));
+      const font = (n) => `bold ${n}px system-ui, sans-serif`;
+      c.font = font(size);
+      while (c.measureText(text).width > width - 2 && size > 6) c.font = font(--size);
+      c.fillStyle = 'rgba(8, 40, 56, 0.96)';
+      c.beginPath();
+      c.roundRect(x, y, width, height, height / 4);
+      c.fill();
+      c.fillStyle = '#8fe6ff';
+      c.textAlign = 'center';
+      c.textBaseline = 'middle';
+      c.fillText(text, x + width / 2, y + height / 2);
+    };
+    for (const [place, names] of this.hints) {
+      const [column, row] = place.split(',').map(Number);
+      const x = p.x + l.keyColumns[column] * zoom;
+      const y = p.y + l.keyRows[row] * zoom;
+      const width = l.keyWidth * zoom;
+      const height = l.keyHeight * zoom;
+      if (names.main) badge(x, y, width, height, names.main, (height * 3) / 5);
+      if (names.second) {
+        const above = gap - gap / 4;
+        badge(x, y - gap + gap / 8, width, above, names.second, (above * 4) / 5);
+      }
+    }
+  }
+
   // The case's gradient around the skin, then the composed face at the size shown.
   present() {
     const p = this.placement;
@@ -218,6 +261,7 @@ export class FaceView {
     c.imageSmoothingEnabled = !exact;
     c.imageSmoothingQuality = 'high';
     c.drawImage(this.composite, p.x, p.y, p.skinWidth, p.skinHeight);
+    if (this.hints) this.drawHints();
   }
 
   // The key under a point given in client CSS pixels; null when none.
