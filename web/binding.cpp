@@ -289,13 +289,19 @@ EMSCRIPTEN_KEEPALIVE const char* kv_check(const char* name) {
 }
 
 // Reads the buffer as a program file called name (.kvs: program source text; anything else: a
-// memory image) and replaces registers and program with it. Returns "" on success, otherwise
-// what is wrong, with nothing changed.
+// memory image) and replaces registers and program with it, ending a run. Returns "" on
+// success, otherwise what is wrong, with nothing changed.
 EMSCRIPTEN_KEEPALIVE const char* kv_import(const char* name) {
     const std::string_view bytes(reinterpret_cast<const char*>(buffer.data()), buffer.size());
     const korvelce::ProgramFileRead read = korvelce::readProgramBytes(name, bytes);
     if (!read.ok) return keep(read.message);
-    korvelce::applyMemoryImage(calc(), read.image);
+    CalcEngine& e = calc();
+    if (e.mode == korvelce::kRun) {
+        // The program that ran is replaced: its run ends here, as in the window.
+        e.mode = korvelce::kCalculate;
+        e.stopRequested = 0;
+    }
+    korvelce::applyMemoryImage(e, read.image);
     return keep("");
 }
 

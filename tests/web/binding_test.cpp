@@ -178,9 +178,14 @@ TEST_F(Binding, ImportsReplaceEverythingOrNothing) {
     kv_run(100);
     EXPECT_EQ(display(), "3.");
 
-    // A memory image brings registers and program back byte for byte.
+    // A memory image brings registers and program back byte for byte; a run it replaces
+    // ends.
+    press("LRN LBL A GTO A LRN A");
+    ASSERT_EQ(kv_mode(), 2);
     const std::string bytes(before.begin(), before.end());
     EXPECT_EQ(importBytes("back.kv", bytes), "");
+    EXPECT_EQ(kv_mode(), 0);
+    EXPECT_EQ(kv_run(100), 0);
     EXPECT_EQ(image(), before);
 }
 

@@ -419,10 +419,6 @@ async function start() {
 
   // Files and the library module.
   function replaceWith(name, bytes) {
-    if (calc.mode() === MODE_RUN) {
-      alertMessage(`${name} was not opened: a program is running. Stop it with R/S first.`);
-      return;
-    }
     // The whole file is checked before the question, so that only a good file is offered.
     // The engine's message goes on from the file's name ("… is not program source text: …").
     const refusal = (problem) => alertMessage(`${name} ${problem}. Nothing was changed.`);
