@@ -20,8 +20,8 @@
 #include <cmath>
 
 #include "engine/calc_engine.h"
+#include "files/clipboard_number.h"
 #include "shell/data_paths.h"
-#include "shell/display_number.h"
 #include "shell/face_accessible.h"
 #include "shell/window_placement.h"
 
@@ -400,7 +400,8 @@ QString MainWindow::accessibleDisplayText() const {
         if (match.hasMatch())
             return QStringLiteral("step %1, code %2").arg(match.captured(1), match.captured(2));
     }
-    const QString number = plainNumber(lastDisplayText_.toStdString(), lastDisplayExponent_);
+    const QString number =
+        QString::fromStdString(plainNumber(lastDisplayText_.toStdString(), lastDisplayExponent_));
     return blinkTimer_ != 0 ? number + QStringLiteral(", error") : number;
 }
 
@@ -803,35 +804,19 @@ QString MainWindow::keyTooltip(int column, int row) const {
 }
 
 void MainWindow::copyDisplay(bool allDigits) {
-    const QString number = displayedNumber(engine_, allDigits);
+    const QString number = QString::fromStdString(displayedNumber(engine_, allDigits));
     QGuiApplication::clipboard()->setText(number);
     showMessage(QStringLiteral("Copied %1").arg(number));
 }
 
 void MainWindow::pasteNumber() {
     const QString text = QGuiApplication::clipboard()->text();
-    auto refuse = [this](const QString& why) {
-        showMessage(QStringLiteral("Nothing pasted: %1.").arg(why));
-    };
-    if (engine_.mode == kRun) {
-        refuse(QStringLiteral("a program is running"));
+    const TypedNumber typed = keysForPaste(engine_, text.toStdString());
+    if (!typed.problem.empty()) {
+        showMessage(
+            QStringLiteral("Nothing pasted: %1.").arg(QString::fromStdString(typed.problem)));
         return;
     }
-    if (engine_.operandPending()) {
-        refuse(QStringLiteral("the calculator waits for the rest of a key"));
-        return;
-    }
-    if (text.isEmpty()) {
-        refuse(QStringLiteral("the clipboard holds no text"));
-        return;
-    }
-    const TypedNumber typed = keysForNumber(text);
-    if (!typed.problem.isEmpty()) {
-        refuse(typed.problem);
-        return;
-    }
-    // A new number: the one being typed is cleared first, as CE does.
-    if (engine_.mode == kCalculate && engine_.entryActive != 0) deliverKey(key::kCe);
     for (const int code : typed.keys)
         deliverKey(code);
 }

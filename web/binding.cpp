@@ -17,6 +17,7 @@
 #include "decimal/number_text.h"
 #include "engine/calc_engine.h"
 #include "engine/key_codes.h"
+#include "files/clipboard_number.h"
 #include "files/library_module.h"
 #include "files/listing.h"
 #include "files/memory_image.h"
@@ -158,6 +159,21 @@ EMSCRIPTEN_KEEPALIVE void kv_press(int code) {
         e.pressKey(code);
     else if (code == korvelce::key::kRunStop)
         e.userRunStop();
+}
+
+// The display as a plain number for the clipboard ("1.414213562", "-1.5e-12"); with
+// allDigits every digit of the value.
+EMSCRIPTEN_KEEPALIVE const char* kv_copy(int allDigits) {
+    return keep(korvelce::displayedNumber(calc(), allDigits != 0));
+}
+
+// Types the number in clipboard as its keys would (a number being typed is replaced). Returns ""
+// when it was typed, otherwise why not, with nothing pressed.
+EMSCRIPTEN_KEEPALIVE const char* kv_paste(const char* clipboard) {
+    const korvelce::TypedNumber typed = korvelce::keysForPaste(calc(), clipboard);
+    for (const int code : typed.keys)
+        kv_press(code);
+    return keep(typed.problem);
 }
 
 // Runs at most count steps while a program runs; ends early after a step that asked for a

@@ -11,6 +11,8 @@ void kv_reset();
 int kv_load_module(int id);
 const char* kv_module_name(int id);
 void kv_press(int code);
+const char* kv_copy(int allDigits);
+const char* kv_paste(const char* clipboard);
 int kv_run(int count);
 int kv_mode();
 int kv_error();

@@ -213,6 +213,23 @@ TEST_F(Binding, PrintedLinesAreHandedOverOnce) {
     EXPECT_STREQ(kv_take_tape(), "");
 }
 
+TEST_F(Binding, CopiedNumbersPasteBackAsTheSameDisplay) {
+    press("2 SQRT");
+    const std::string shown = display();
+    EXPECT_STREQ(kv_copy(0), "1.414213562");
+    EXPECT_STREQ(kv_copy(1), "1.414213562373");
+    press("CLR 7 7");
+    EXPECT_STREQ(kv_paste("1.414213562"), "");
+    EXPECT_EQ(display(), shown);
+    // A refusal presses nothing.
+    const std::string refused = kv_paste("1.414213562373");
+    EXPECT_NE(refused.find("more digits"), std::string::npos) << refused;
+    EXPECT_EQ(display(), shown);
+    press("LRN LBL A GTO A LRN A");
+    EXPECT_NE(std::string(kv_paste("5")).find("running"), std::string::npos);
+    EXPECT_EQ(kv_mode(), 2);
+}
+
 TEST_F(Binding, ModulesAndThePanelsState) {
     EXPECT_EQ(kv_load_module(999), 0);
     EXPECT_STREQ(kv_module_name(999), "");

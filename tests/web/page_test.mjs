@@ -402,6 +402,38 @@ const tests = {
     assert.equal(await picture(), plain, 'Ctrl let go hides them');
   },
 
+  // Ctrl+C copies the display as a number and Ctrl+V types one in, as in the window; a
+  // refused paste says why and changes nothing.
+  async 'copy-paste'(session) {
+    const page = await session.open();
+    const clipboardEvent = (type, text) =>
+      page.evaluate(
+        (kind, data) => {
+          const transfer = new DataTransfer();
+          if (data !== null) transfer.setData('text/plain', data);
+          const event = new ClipboardEvent(kind, { clipboardData: transfer, bubbles: true, cancelable: true });
+          document.body.dispatchEvent(event);
+          return { handled: event.defaultPrevented, text: transfer.getData('text/plain') };
+        },
+        type,
+        text,
+      );
+    await type(page, ['CLR', '1', '.', '2', '5', '+/-', '=']);
+    await waitShown(page, '-1.25');
+    const copy = await clipboardEvent('copy', null);
+    assert.deepEqual(copy, { handled: true, text: '-1.25' });
+    await type(page, ['CLR', '7']);
+    const paste = await clipboardEvent('paste', ' 1.5e-12 ');
+    assert.equal(paste.handled, true);
+    await waitShown(page, '1.5-12');
+    const before = await state(page);
+    await clipboardEvent('paste', 'twelve');
+    await waitFor(page, () => /Nothing pasted: "twelve" is not a number/.test(document.body.innerText),
+      'the refusal');
+    assert.deepEqual(await state(page), before, 'a refused paste changes nothing');
+    await session.screenshot(page, 'copy-paste');
+  },
+
   // After one visit the page opens and computes with the server gone: every file comes from
   // the service worker's cache.
   async offline(session) {

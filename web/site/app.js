@@ -479,6 +479,60 @@ async function start() {
     status('The calculator was reset.');
   });
 
+  // Copy and paste of numbers, as in the window: Ctrl+C copies the display as a number, Ctrl+V
+  // types a number in; the buttons do the same, and copy all digits of the value. Text being
+  // selected or edited keeps the browser's own copy and paste.
+  const editing = (target) =>
+    target instanceof Element &&
+    target.closest('input, textarea, select, [contenteditable=""], [contenteditable="true"]') !== null;
+  const selecting = () => {
+    const selection = window.getSelection();
+    return selection !== null && !selection.isCollapsed;
+  };
+  function copied(allDigits) {
+    const number = calc.copyText(allDigits);
+    status(`Copied ${number}`);
+    return number;
+  }
+  function pasted(text) {
+    view.second = false;
+    const problem = calc.paste(text);
+    if (problem) status(`Nothing pasted: ${problem}.`);
+    afterKey();
+    saves.soon();
+  }
+  document.addEventListener('copy', (event) => {
+    if (editing(event.target) || selecting() || !event.clipboardData) return;
+    event.preventDefault();
+    event.clipboardData.setData('text/plain', copied(false));
+  });
+  document.addEventListener('paste', (event) => {
+    if (editing(event.target) || !event.clipboardData) return;
+    event.preventDefault();
+    pasted(event.clipboardData.getData('text/plain'));
+  });
+  const copyButton = (allDigits) => async () => {
+    const number = calc.copyText(allDigits);
+    try {
+      await navigator.clipboard.writeText(number);
+      status(`Copied ${number}`);
+    } catch {
+      alertMessage('Nothing was copied: the browser refused the clipboard.');
+    }
+  };
+  $('#copy').addEventListener('click', copyButton(false));
+  $('#copy-all').addEventListener('click', copyButton(true));
+  $('#paste').addEventListener('click', async () => {
+    let text;
+    try {
+      text = await navigator.clipboard.readText();
+    } catch {
+      alertMessage('Nothing was pasted: the browser refused the clipboard (Ctrl+V works).');
+      return;
+    }
+    pasted(text);
+  });
+
   // The printer tape.
   $('#tape-copy').addEventListener('click', async () => {
     try {

@@ -52,6 +52,14 @@ export class Calculator {
   press(code) {
     this.m._kv_press(code);
   }
+  // The display as a plain number for the clipboard; with allDigits every digit of the value.
+  copyText(allDigits) {
+    return this.text(this.m._kv_copy(allDigits ? 1 : 0));
+  }
+  // Types a number from the clipboard; "" when done, else why nothing was typed.
+  paste(text) {
+    return this.withString(text, (pointer) => this.text(this.m._kv_paste(pointer)));
+  }
   run(count) {
     return this.m._kv_run(count);
   }
