@@ -47,14 +47,6 @@ bool isBlank(char c) {
     return std::isspace(static_cast<unsigned char>(c)) != 0;
 }
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 // "1.2345-03" as "1.2345 -03": the exponent field set apart, as on the display.
 std::string spacedNumber(const NumberTextResult& number) {
     std::string text = number.text;
@@ -302,7 +294,7 @@ const std::vector<std::string>& commandNames() {
 }
 
 Command parseCommand(std::string_view line) {
-    line = trimmed(line);
+    line = trimmedBlanks(line);
     Command command;
     if (line.empty() || line.front() != ':') {
         command.message = "a command starts with ':'";
@@ -312,7 +304,7 @@ Command parseCommand(std::string_view line) {
     while (end < line.size() && !isBlank(line[end]))
         ++end;
     const std::string name = lower(line.substr(0, end));
-    std::string argument(trimmed(line.substr(end)));
+    std::string argument(trimmedBlanks(line.substr(end)));
     if (argument.size() >= 2 && (argument.front() == '"' || argument.front() == '\'') &&
         argument.back() == argument.front())
         argument = argument.substr(1, argument.size() - 2);

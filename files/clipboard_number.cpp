@@ -7,6 +7,7 @@
 #include "engine/calc_engine.h"
 #include "engine/entry_buffer.h"
 #include "engine/key_codes.h"
+#include "files/key_tokens.h"
 
 namespace korvelce {
 
@@ -21,18 +22,6 @@ std::string withoutLeadingZeros(std::string_view digits) {
 std::string withoutTrailingZeros(std::string_view digits) {
     const std::size_t last = digits.find_last_not_of('0');
     return last == std::string_view::npos ? std::string() : std::string(digits.substr(0, last + 1));
-}
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
 }
 
 bool isDigit(char c) {
@@ -104,11 +93,11 @@ std::string plainNumber(std::string_view displayText, bool hasExponent) {
     if (hasExponent && text.size() >= 3) {
         const std::string_view field = text.substr(text.size() - 3);
         text.remove_suffix(3);
-        const std::string digits = withoutLeadingZeros(trimmed(field.substr(1)));
+        const std::string digits = withoutLeadingZeros(trimmedBlanks(field.substr(1)));
         if (!digits.empty()) exponent = std::string("e") + (field[0] == '-' ? "-" : "") + digits;
     }
     std::string number;
-    for (const char c : trimmed(text))
+    for (const char c : trimmedBlanks(text))
         if (c != ' ') number += c;
     if (!number.empty() && number.back() == '.') number.pop_back();
     if (number.empty() || number == "-" || number == "-0") number = "0";
@@ -160,7 +149,7 @@ std::string displayedNumber(const CalcEngine& engine, bool allDigits) {
 
 TypedNumber keysForNumber(std::string_view text) {
     TypedNumber typed;
-    const std::string_view number = trimmed(text);
+    const std::string_view number = trimmedBlanks(text);
     if (number.empty()) {
         typed.problem = "there is no number to paste";
         return typed;

@@ -123,4 +123,13 @@ std::string printableToken(std::string_view token) {
     return out;
 }
 
+std::string_view trimmedBlanks(std::string_view text) {
+    const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
 }  // namespace korvelce

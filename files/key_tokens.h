@@ -25,6 +25,9 @@ struct KeyParse {
 // A token as a message can show it: control bytes and NUL written as \xNN, a backslash doubled.
 std::string printableToken(std::string_view token);
 
+// text without the blanks (white space, as between tokens) at its ends.
+std::string_view trimmedBlanks(std::string_view text);
+
 KeyParse parseKeyTokens(std::string_view text, bool comments = false, int firstPosition = 1);
 
 }  // namespace korvelce

@@ -21,14 +21,7 @@ namespace korvelce {
 namespace {
 
 FileDialogRequest tapeRequest() {
-    FileDialogRequest request;
-    request.save = true;
-    request.title = QStringLiteral("Save the printer tape");
-    request.folder = dialogFolder();
-    request.defaultName = QStringLiteral("tape.txt");
-    request.filters = {QStringLiteral("txt files (*.txt)"), QStringLiteral("All files (*)")};
-    request.defaultSuffix = QStringLiteral("txt");
-    return request;
+    return saveTextRequest(QStringLiteral("Save the printer tape"), QStringLiteral("tape.txt"));
 }
 
 }  // namespace

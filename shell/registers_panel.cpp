@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "decimal/number_text.h"
+#include "files/pending_text.h"
 
 namespace korvelce {
 
@@ -17,26 +18,6 @@ namespace {
 
 QString valueText(const DecNumber& value, int fixDigits, int displayFormat) {
     return QString::fromStdString(numberText(value, fixDigits, displayFormat).text);
-}
-
-// The key that put an operator on the pending stack.
-QString operatorText(int op) {
-    switch (op) {
-        case kOpRoot:
-            return QStringLiteral("INV Y^X");
-        case kOpPower:
-            return QStringLiteral("Y^X");
-        case kOpMultiply:
-            return QStringLiteral("\u00D7");
-        case kOpDivide:
-            return QStringLiteral("\u00F7");
-        case kOpAdd:
-            return QStringLiteral("+");
-        case kOpSubtract:
-            return QStringLiteral("\u2212");
-        default:
-            return QStringLiteral("?");
-    }
 }
 
 }  // namespace
@@ -193,19 +174,7 @@ QString RegistersPanel::angleText(const CalcEngine& engine) {
 }
 
 QString RegistersPanel::pendingText(const CalcEngine& engine) {
-    const PendingStack& stack = engine.stack;
-    const int level = std::clamp(stack.level, 0, PendingStack::kSlots - 1);
-    QStringList parts;
-    for (int i = 0; i <= level; ++i) {
-        const auto s = static_cast<std::size_t>(i);
-        for (int p = 0; p < stack.parenCount[s]; ++p)
-            parts << QStringLiteral("(");
-        if (i < level) {
-            parts << valueText(stack.values[s], engine.fixDigits, engine.displayFormat);
-            parts << operatorText(stack.ops[s]);
-        }
-    }
-    return parts.isEmpty() ? QStringLiteral("none") : parts.join(QLatin1Char(' '));
+    return QString::fromStdString(korvelce::pendingText(engine));
 }
 
 RegistersPanel::RegistersPanel(const CalcEngine& engine, QWidget* parent)

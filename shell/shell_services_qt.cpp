@@ -41,15 +41,19 @@ FileDialogRequest openProgramRequest() {
     return programRequest(false);
 }
 
-FileDialogRequest listingRequest() {
+FileDialogRequest saveTextRequest(const QString& title, const QString& defaultName) {
     FileDialogRequest request;
     request.save = true;
-    request.title = QStringLiteral("Listing");
+    request.title = title;
     request.folder = dialogFolder();
-    request.defaultName = QStringLiteral("korvel.txt");
+    request.defaultName = defaultName;
     request.filters = {QStringLiteral("txt files (*.txt)"), QStringLiteral("All files (*)")};
     request.defaultSuffix = QStringLiteral("txt");
     return request;
+}
+
+FileDialogRequest listingRequest() {
+    return saveTextRequest(QStringLiteral("Listing"), QStringLiteral("korvel.txt"));
 }
 
 FileDialogRequest printerFileRequest(const QString& current) {

@@ -33,6 +33,8 @@ struct FileDialogRequest {
 FileDialogRequest saveProgramRequest();
 FileDialogRequest openProgramRequest();
 FileDialogRequest listingRequest();
+// Saving a text file (.txt) with this title, offered under defaultName in the documents folder.
+FileDialogRequest saveTextRequest(const QString& title, const QString& defaultName);
 FileDialogRequest printerFileRequest(const QString& current);
 
 // Sets a dialog up as the request says.

@@ -22,6 +22,7 @@
 #include "files/listing.h"
 #include "files/memory_image.h"
 #include "files/module_resources.h"
+#include "files/pending_text.h"
 #include "files/program_file.h"
 #include "files/program_source.h"
 #include "programming/text_encoding.h"
@@ -79,46 +80,6 @@ std::string quoted(std::string_view value) {
 std::string valueText(const korvelce::DecNumber& value) {
     const CalcEngine& e = calc();
     return korvelce::numberText(value, e.fixDigits, e.displayFormat).text;
-}
-
-// The key that put an operator on the pending stack, as the registers panel names it.
-const char* operatorText(int op) {
-    switch (op) {
-        case korvelce::kOpRoot:
-            return "INV Y^X";
-        case korvelce::kOpPower:
-            return "Y^X";
-        case korvelce::kOpMultiply:
-            return "\u00D7";
-        case korvelce::kOpDivide:
-            return "\u00F7";
-        case korvelce::kOpAdd:
-            return "+";
-        case korvelce::kOpSubtract:
-            return "\u2212";
-        default:
-            return "?";
-    }
-}
-
-std::string pendingText(const CalcEngine& e) {
-    const korvelce::PendingStack& stack = e.stack;
-    const int level = std::clamp(stack.level, 0, korvelce::PendingStack::kSlots - 1);
-    std::string parts;
-    auto add = [&](const std::string& part) {
-        if (!parts.empty()) parts += ' ';
-        parts += part;
-    };
-    for (int i = 0; i <= level; ++i) {
-        const auto s = static_cast<std::size_t>(i);
-        for (int p = 0; p < stack.parenCount[s]; ++p)
-            add("(");
-        if (i < level) {
-            add(valueText(stack.values[s]));
-            add(operatorText(stack.ops[s]));
-        }
-    }
-    return parts.empty() ? "none" : parts;
 }
 
 const char* keep(std::string value) {
@@ -261,7 +222,7 @@ EMSCRIPTEN_KEEPALIVE const char* kv_state_json() {
     field("programTitle", quoted(title));
     field("depth", std::to_string(e.returnDepth));
     field("openParens", std::to_string(e.stack.openParens));
-    field("pending", quoted(pendingText(e)));
+    field("pending", quoted(korvelce::pendingText(e)));
     return keep(json + "}");
 }
 

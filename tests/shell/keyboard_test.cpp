@@ -20,20 +20,12 @@
 #include "shell/main_window.h"
 #include "shell/registry_key.h"
 #include "support/key_sequence.h"
+#include "support/qt_wait.h"
 
 namespace korvelce {
 namespace {
 
-template <typename Done>
-bool waitFor(Done done, int timeoutMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
+using test::waitFor;
 
 // Every code the face sends: each key, and each key after 2nd, but the 2nd key itself.
 std::set<int> faceCodes() {

@@ -33,6 +33,7 @@
 #include "shell/system_error.h"
 #include "shell/workbench.h"
 #include "support/key_sequence.h"
+#include "support/qt_wait.h"
 
 namespace korvelce {
 namespace {
@@ -41,17 +42,7 @@ QSize screenOf(int mode) {
     return mode == 0 ? QSize(240, 320) : (mode == 1 ? QSize(480, 640) : QSize(480, 800));
 }
 
-// Waits, handling events, until done() or the time is up.
-template <typename Done>
-bool waitFor(Done done, int timeoutMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
+using test::waitFor;
 
 class Face : public ::testing::TestWithParam<int> {
   protected:

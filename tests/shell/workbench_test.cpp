@@ -43,20 +43,12 @@
 #include "shell/system_error.h"
 #include "shell/workbench.h"
 #include "support/key_sequence.h"
+#include "support/qt_wait.h"
 
 namespace korvelce {
 namespace {
 
-template <typename Done>
-bool waitFor(Done done, int timeoutMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
+using test::waitFor;
 
 QByteArray bytesOf(const std::vector<std::uint8_t>& bytes) {
     return QByteArray(reinterpret_cast<const char*>(bytes.data()),
