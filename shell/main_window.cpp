@@ -900,10 +900,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::bringToFront() {
-    if (isMinimized()) showNormal();
-    show();
-    raise();
-    activateWindow();
+    korvelce::bringToFront(*this);
 }
 
 void MainWindow::offerProgramFile(const QString& path) {

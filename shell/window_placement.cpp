@@ -52,4 +52,11 @@ void rememberPlacement(const QWidget& window, Settings& settings) {
     settings.height = frame.height();
 }
 
+void bringToFront(QWidget& window) {
+    if (window.isMinimized()) window.showNormal();
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
 }  // namespace korvelce

@@ -35,4 +35,8 @@ void placeWindow(QWidget& window, const Settings& settings, QSize handheld, QSiz
 // Records the window's position and size (those it has when not maximised) in the settings.
 void rememberPlacement(const QWidget& window, Settings& settings);
 
+// Shows window (restored when minimised) above the others and gives it the focus: a file handed
+// over by another copy of the calculator is about to be offered in it.
+void bringToFront(QWidget& window);
+
 }  // namespace korvelce

@@ -23,6 +23,7 @@
 #include "shell/registers_panel.h"
 #include "shell/settings.h"
 #include "shell/system_error.h"
+#include "shell/window_placement.h"
 
 namespace korvelce {
 
@@ -273,10 +274,7 @@ void Workbench::setProgramPath(const QString& path) {
 }
 
 void Workbench::bringToFront() {
-    if (isMinimized()) showNormal();
-    show();
-    raise();
-    activateWindow();
+    korvelce::bringToFront(*this);
 }
 
 void Workbench::offerProgramFile(const QString& path) {

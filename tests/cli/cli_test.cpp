@@ -19,17 +19,7 @@ namespace fs = std::filesystem;
 using test::CliRun;
 using test::runCli;
 
-class CliFiles : public ::testing::Test {
-  protected:
-    void SetUp() override { dir = test::freshTempFolder("korvelce-cli-test"); }
-    void TearDown() override { fs::remove_all(dir); }
-    std::string write(const std::string& name, const std::string& text) {
-        const fs::path path = dir / name;
-        std::ofstream(path, std::ios::binary) << text;
-        return path.string();
-    }
-    fs::path dir;
-};
+class CliFiles : public test::TempFolderTest {};
 
 TEST(Cli, PrintsTheDisplayAndExitCodes) {
     struct Case {

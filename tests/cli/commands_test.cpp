@@ -1,6 +1,5 @@
 // The interactive calculator's lines, commands, texts, files and completion.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -14,6 +13,7 @@
 #include "files/key_tokens.h"
 #include "files/memory_image.h"
 #include "support/key_sequence.h"
+#include "support/temp_folder.h"
 
 namespace korvelce {
 namespace {
@@ -192,22 +192,7 @@ TEST(Commands, ListingAroundTheCurrentStep) {
     EXPECT_EQ(all.find("020"), std::string::npos);
 }
 
-class UserFiles : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("korvelce-commands-test-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    std::string write(const std::string& name, const std::string& text) {
-        const fs::path path = dir / name;
-        std::ofstream(path, std::ios::binary) << text;
-        return path.string();
-    }
-    fs::path dir;
-};
+class UserFiles : public test::TempFolderTest {};
 
 TEST_F(UserFiles, SourceReplacesTheProgramAndKeepsTheRegisters) {
     const auto engine = test::engineAfter("5 STO 07 LRN 1 + 1 = LRN");

@@ -222,12 +222,7 @@ TEST(Listing, FileIsUtf16WithByteOrderMarkAndCrLf) {
     EXPECT_EQ(listingText(bankOf(0, {33})).substr(0, 11), "000 33 X\u00B2\n");
 }
 
-class ListingFiles : public ::testing::Test {
-  protected:
-    void SetUp() override { dir = test::freshTempFolder("korvelce-listing"); }
-    void TearDown() override { fs::remove_all(dir); }
-    fs::path dir;
-};
+class ListingFiles : public test::TempFolderTest {};
 
 TEST_F(ListingFiles, WritesTheCurrentBank) {
     CalcEngine engine;

@@ -36,15 +36,7 @@ void writeBytes(const fs::path& path, const std::string& bytes) {
     out << bytes;
 }
 
-class ProgramFile : public ::testing::Test {
-  protected:
-    void SetUp() override { dir = test::freshTempFolder("korvelce-program-file"); }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
-    }
-    fs::path dir;
-};
+class ProgramFile : public test::TempFolderTest {};
 
 TEST(ProgramFileName, SourceTextIsTheKvsSuffix) {
     const std::pair<const char*, bool> rows[] = {

@@ -5,7 +5,10 @@
 
 #include <stdlib.h>
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace korvelce::test {
@@ -16,5 +19,25 @@ inline std::filesystem::path freshTempFolder(const std::string& prefix) {
     if (::mkdtemp(pattern.data()) == nullptr) return {};
     return pattern;
 }
+
+// A test with a fresh folder of its own (dir), removed with everything in it afterwards.
+class TempFolderTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = freshTempFolder("korvelce-test");
+        ASSERT_FALSE(dir.empty()) << "no temporary folder";
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
+    }
+    // Writes text to the file name in dir; returns its path.
+    std::string write(const std::string& name, const std::string& text) const {
+        const std::filesystem::path path = dir / name;
+        std::ofstream(path, std::ios::binary) << text;
+        return path.string();
+    }
+    std::filesystem::path dir;
+};
 
 }  // namespace korvelce::test
