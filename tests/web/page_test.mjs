@@ -140,8 +140,9 @@ const tests = {
     assert.ok(counted > 0);
     const before = await session.download(page, '#export-kv');
     assert.deepEqual(imageProgram(before.bytes), [...counterSteps, 0], 'the program is in the image');
-    // The printer tape is kept too, as the desktop's printer file is.
-    await type(page, ['7', 'PRT']);
+    // The printer tape is kept too, as the desktop's printer file is. CLR first: the run may
+    // have stopped in the middle of keying its 1, and a 7 would go on that number.
+    await type(page, ['CLR', '7', 'PRT']);
     const tapeText = () => page.$eval('#tape', (e) => e.textContent ?? '');
     await waitFor(page, () => /^\s*7\.\s*$/m.test(document.querySelector('#tape').textContent),
       'the printed line');
