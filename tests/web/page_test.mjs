@@ -354,6 +354,7 @@ const tests = {
     await type(page, ['LRN', 'LBL', 'A', '1', 'SUM', '0', '0', 'RCL', '0', '0', 'PAU', 'GTO', 'A',
       'LRN', 'CLR']);
     await page.focus('#face');
+    const started = Date.now();
     await type(page, ['A']);
     await waitFor(page, () => window.korvelce.running(), 'the program to run');
     const seen = await page.evaluate(
@@ -373,8 +374,12 @@ const tests = {
     assert.ok(await page.evaluate(() => window.korvelce.running()), 'the run goes on after PAU');
     await type(page, ['R/S']);
     await waitFor(page, () => !window.korvelce.running(), 'R/S to stop the run');
+    // A busy machine may take longer between A and R/S than the page's second and a half; the
+    // most turns the run may have made is what half-second pauses allow in the time taken.
+    const most = Math.ceil((Date.now() - started) / 500) + 1;
     const count = Number((await state(page)).registers[0]);
-    assert.ok(count >= 2 && count <= 5, `each pause lasts half a second (R00 = ${count})`);
+    assert.ok(count >= 2 && count <= most,
+      `each pause lasts half a second (R00 = ${count}, at most ${most})`);
   },
 
   // F1 shows the PC keys over the face and F1 again takes them away; Ctrl held shows them
