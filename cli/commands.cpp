@@ -18,6 +18,7 @@
 #include "files/listing.h"
 #include "files/memory_image.h"
 #include "files/module_resources.h"
+#include "files/pending_text.h"
 #include "files/program_source.h"
 #include "files/read_input.h"
 
@@ -188,6 +189,7 @@ std::vector<std::string> fileCandidates(std::string_view word) {
     return names;
 }
 
+// The key token that put an operator on the pending stack.
 const char* operatorName(int op) {
     switch (op) {
         case kOpRoot:
@@ -205,27 +207,6 @@ const char* operatorName(int op) {
         default:
             return "?";
     }
-}
-
-// The pending operations as one would key them: "2 + 3 * ( 4 -".
-std::string pendingText(const CalcEngine& engine) {
-    const PendingStack& stack = engine.stack;
-    const int level = std::clamp(stack.level, 0, PendingStack::kSlots - 1);
-    std::string text;
-    for (int i = 0; i <= level; ++i) {
-        const auto slot = static_cast<std::size_t>(i);
-        for (int p = 0; p < stack.parenCount[slot]; ++p)
-            text += "( ";
-        if (i < level) {
-            text += valueText(stack.values[slot]);
-            text += ' ';
-            text += operatorName(stack.ops[slot]);
-            text += ' ';
-        }
-    }
-    while (!text.empty() && text.back() == ' ')
-        text.pop_back();
-    return text;
 }
 
 }  // namespace
@@ -391,6 +372,14 @@ std::string valueText(const DecNumber& value) {
     return spacedNumber(numberText(value, 9, 0));
 }
 
+namespace {
+
+// The pending operations as one would key them: "2. + 3. * ( 4. -".
+const PendingNotation kKeyedNotation = {
+    [](const CalcEngine&, const DecNumber& value) { return valueText(value); }, operatorName};
+
+}  // namespace
+
 std::string stateText(const CalcEngine& engine) {
     static constexpr const char* kModes[] = {"calculate", "learn", "run"};
     static constexpr const char* kAngles[] = {"DEG", "RAD", "GRD"};
@@ -408,8 +397,7 @@ std::string stateText(const CalcEngine& engine) {
     const int exponent = engine.displayText(display, static_cast<int>(sizeof display), true);
     text += "display   " + spacedNumber({display, exponent != 0}) + "\n";
     text += "T         " + valueText(engine.tRegister) + "\n";
-    const std::string pending = pendingText(engine);
-    text += "pending   " + (pending.empty() ? std::string("none") : pending) + "\n";
+    text += "pending   " + pendingText(engine, kKeyedNotation) + "\n";
     if (engine.operandPending()) {
         text += std::string("waiting   ") + (engine.pendingInv != 0 ? "INV " : "") +
                 std::string(mnemonic(engine.pendingKey)) + " waits for its " +

@@ -29,9 +29,15 @@ const char* operatorText(int op) {
     }
 }
 
+std::string displayedValue(const CalcEngine& engine, const DecNumber& value) {
+    return numberText(value, engine.fixDigits, engine.displayFormat).text;
+}
+
 }  // namespace
 
-std::string pendingText(const CalcEngine& engine) {
+const PendingNotation kPanelNotation = {displayedValue, operatorText};
+
+std::string pendingText(const CalcEngine& engine, const PendingNotation& notation) {
     const PendingStack& stack = engine.stack;
     const int level = std::clamp(stack.level, 0, PendingStack::kSlots - 1);
     std::string parts;
@@ -44,8 +50,8 @@ std::string pendingText(const CalcEngine& engine) {
         for (int p = 0; p < stack.parenCount[s]; ++p)
             add("(");
         if (i < level) {
-            add(numberText(stack.values[s], engine.fixDigits, engine.displayFormat).text);
-            add(operatorText(stack.ops[s]));
+            add(notation.value(engine, stack.values[s]));
+            add(notation.op(stack.ops[s]));
         }
     }
     return parts.empty() ? "none" : parts;
