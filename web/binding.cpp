@@ -18,6 +18,7 @@
 #include "engine/calc_engine.h"
 #include "engine/key_codes.h"
 #include "files/clipboard_number.h"
+#include "files/json_text.h"
 #include "files/library_module.h"
 #include "files/listing.h"
 #include "files/memory_image.h"
@@ -56,25 +57,6 @@ void makeEngine() {
 CalcEngine& calc() {
     if (!engine) makeEngine();
     return *engine;
-}
-
-std::string quoted(std::string_view value) {
-    std::string result = "\"";
-    for (const char c : value) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            result += '\\';
-            result += c;
-        } else if (byte < 0x20) {
-            static constexpr char kHex[] = "0123456789abcdef";
-            result += "\\u00";
-            result += kHex[byte >> 4];
-            result += kHex[byte & 15];
-        } else {
-            result += c;
-        }
-    }
-    return result + '"';
 }
 
 std::string valueText(const korvelce::DecNumber& value) {
@@ -181,49 +163,40 @@ EMSCRIPTEN_KEEPALIVE int kv_display_apart() {
 
 // What the panels show, as one JSON object.
 EMSCRIPTEN_KEEPALIVE const char* kv_state_json() {
+    using korvelce::jsonString;
     const CalcEngine& e = calc();
-    std::string json = "{";
-    auto field = [&](const char* name, const std::string& value) {
-        if (json.size() > 1) json += ',';
-        json += '"';
-        json += name;
-        json += "\":";
-        json += value;
-    };
-    field("mode", std::to_string(e.mode));
-    field("error", e.errorFlag != 0 ? "true" : "false");
-    field("inv", e.invFlag != 0 ? "true" : "false");
-    field("angle", std::to_string(e.angleUnit));
-    field("fix", std::to_string(e.fixDigits));
-    field("format", std::to_string(e.displayFormat));
-    field("t", quoted(valueText(e.tRegister)));
-    std::string registers = "[";
-    for (std::size_t i = 0; i < e.registers.size(); ++i) {
-        if (i > 0) registers += ',';
-        registers += quoted(valueText(e.registers[i]));
-    }
-    field("registers", registers + "]");
-    std::string flags = "[";
-    for (std::size_t i = 0; i < e.userFlags.size(); ++i) {
-        if (i > 0) flags += ',';
-        flags += e.userFlags[i] != 0 ? "1" : "0";
-    }
-    field("flags", flags + "]");
-    field("pc", std::to_string(e.programCounter));
-    field("learnPointer", std::to_string(e.learnPointer));
+    auto flag = [](int v) { return v != 0 ? "true" : "false"; };
+    korvelce::JsonText registers = korvelce::JsonText::array();
+    for (const korvelce::DecNumber& value : e.registers)
+        registers.add(jsonString(valueText(value)));
+    korvelce::JsonText flags = korvelce::JsonText::array();
+    for (const auto value : e.userFlags)
+        flags.add(value != 0 ? "1" : "0");
     // The program the listing shows, its marked step (-1: none), and its title when it is a
     // library program.
     const korvelce::ProgramView view = korvelce::ProgramView::of(e);
-    field("bank", std::to_string(view.bank));
-    field("marker", std::to_string(view.marker));
-    field("module", std::to_string(loadedModule));
     const std::string_view title =
         view.bank > 0 ? korvelce::moduleProgramTitle(loadedModule, view.bank) : "";
-    field("programTitle", quoted(title));
-    field("depth", std::to_string(e.returnDepth));
-    field("openParens", std::to_string(e.stack.openParens));
-    field("pending", quoted(korvelce::pendingText(e)));
-    return keep(json + "}");
+    return keep(korvelce::JsonText::object()
+                    .field("mode", std::to_string(e.mode))
+                    .field("error", flag(e.errorFlag))
+                    .field("inv", flag(e.invFlag))
+                    .field("angle", std::to_string(e.angleUnit))
+                    .field("fix", std::to_string(e.fixDigits))
+                    .field("format", std::to_string(e.displayFormat))
+                    .field("t", jsonString(valueText(e.tRegister)))
+                    .field("registers", registers.text())
+                    .field("flags", flags.text())
+                    .field("pc", std::to_string(e.programCounter))
+                    .field("learnPointer", std::to_string(e.learnPointer))
+                    .field("bank", std::to_string(view.bank))
+                    .field("marker", std::to_string(view.marker))
+                    .field("module", std::to_string(loadedModule))
+                    .field("programTitle", jsonString(title))
+                    .field("depth", std::to_string(e.returnDepth))
+                    .field("openParens", std::to_string(e.stack.openParens))
+                    .field("pending", jsonString(korvelce::pendingText(e)))
+                    .text());
 }
 
 // The listing of the program the calculator is working on (the user's, or a library program
@@ -233,14 +206,16 @@ EMSCRIPTEN_KEEPALIVE const char* kv_listing_json() {
     const CalcEngine& e = calc();
     const korvelce::ProgramView view = korvelce::ProgramView::of(e);
     const korvelce::ProgramBank& steps = e.programMemory[static_cast<std::size_t>(view.bank)];
-    std::string json = "[";
+    korvelce::JsonText rows = korvelce::JsonText::array();
     for (const korvelce::ListingRow& row :
          korvelce::listingRows(steps, korvelce::listingLength(steps))) {
-        if (json.size() > 1) json += ',';
-        json += '[' + std::to_string(row.address) + ',' + std::to_string(row.code) + ',' +
-                quoted(row.form) + ']';
+        rows.add(korvelce::JsonText::array()
+                     .add(std::to_string(row.address))
+                     .add(std::to_string(row.code))
+                     .add(korvelce::jsonString(row.form))
+                     .text());
     }
-    return keep(json + "]");
+    return keep(rows.text());
 }
 
 // Room for size bytes the page writes into before kv_import.
