@@ -14,6 +14,7 @@
 
 #include "engine/calc_engine.h"
 #include "shell/main_window.h"
+#include "support/face_window.h"
 #include "support/key_sequence.h"
 
 namespace korvelce {
@@ -22,9 +23,8 @@ namespace {
 class Accessible : public ::testing::Test {
   protected:
     void SetUp() override {
-        QString failed;
-        ASSERT_TRUE(loadFacePictures(2, pictures, failed));
-        window = std::make_unique<MainWindow>(engine, settings, 2, pictures, QSize(480, 800));
+        window = test::faceWindow(engine, settings);
+        ASSERT_NE(window, nullptr);
         face = QAccessible::queryAccessibleInterface(window.get());
         ASSERT_NE(face, nullptr);
     }
@@ -32,7 +32,6 @@ class Accessible : public ::testing::Test {
 
     CalcEngine engine;
     Settings settings;
-    FacePictures pictures;
     std::unique_ptr<MainWindow> window;
     QAccessibleInterface* face = nullptr;
 };

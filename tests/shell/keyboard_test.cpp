@@ -19,6 +19,7 @@
 #include "shell/key_map.h"
 #include "shell/main_window.h"
 #include "shell/registry_key.h"
+#include "support/face_window.h"
 #include "support/key_sequence.h"
 #include "support/qt_wait.h"
 
@@ -159,9 +160,8 @@ TEST(KeyMapTable, LinesOfTheSettingsFile) {
 class Keyboard : public ::testing::Test {
   protected:
     void SetUp() override {
-        QString failed;
-        ASSERT_TRUE(loadFacePictures(2, pictures, failed));
-        window = std::make_unique<MainWindow>(engine, settings, 2, pictures, QSize(480, 800));
+        window = test::faceWindow(engine, settings);
+        ASSERT_NE(window, nullptr);
     }
     void type(std::initializer_list<std::pair<int, Qt::KeyboardModifiers>> keys) {
         for (const auto& [k, modifiers] : keys)
@@ -169,7 +169,6 @@ class Keyboard : public ::testing::Test {
     }
     CalcEngine engine;
     Settings settings;
-    FacePictures pictures;
     std::unique_ptr<MainWindow> window;
 };
 

@@ -32,6 +32,7 @@
 #include "shell/single_instance.h"
 #include "shell/system_error.h"
 #include "shell/workbench.h"
+#include "support/face_window.h"
 #include "support/key_sequence.h"
 #include "support/qt_wait.h"
 
@@ -267,15 +268,13 @@ TEST(RunChain, PauseShowsTheValueForTheLongPause) {
     CalcEngine engine;
     Settings settings;
     settings.longPauseMs = 300;
-    FacePictures pictures;
-    QString failed;
-    ASSERT_TRUE(loadFacePictures(2, pictures, failed));
-    MainWindow window(engine, settings, 2, pictures, QSize(480, 800));
+    const auto window = test::faceWindow(engine, settings);
+    ASSERT_NE(window, nullptr);
     assembleProgram(engine, "LBL A 5 PAU 6 R/S");
     QElapsedTimer timer;
     timer.start();
-    window.deliverKey(11);  // A
-    ASSERT_TRUE(waitFor([&] { return !window.runActive(); }));
+    window->deliverKey(11);  // A
+    ASSERT_TRUE(waitFor([&] { return !window->runActive(); }));
     EXPECT_GE(timer.elapsed(), 300);
     EXPECT_EQ(engine.displayText(), "56");  // PAU does not end the number being typed
 }
@@ -286,9 +285,8 @@ class SavingState : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        QString failed;
-        ASSERT_TRUE(loadFacePictures(2, pictures, failed));
-        window = std::make_unique<MainWindow>(engine, settings, 2, pictures, QSize(480, 800));
+        window = test::faceWindow(engine, settings);
+        ASSERT_NE(window, nullptr);
         state = std::make_unique<SavedState>(engine, path);
         state->markCurrent();
         window->saveState = [this] {
@@ -311,7 +309,6 @@ class SavingState : public ::testing::Test {
     QString path = dir.filePath(QStringLiteral("state/Korvelce.kv"));
     CalcEngine engine;
     Settings settings;
-    FacePictures pictures;
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<SavedState> state;
     int saves = 0;

@@ -42,6 +42,7 @@
 #include "shell/settings.h"
 #include "shell/system_error.h"
 #include "shell/workbench.h"
+#include "support/face_window.h"
 #include "support/key_sequence.h"
 #include "support/qt_wait.h"
 
@@ -73,10 +74,8 @@ class WorkbenchTest : public ::testing::Test {
             setSystemErrorPresenter([this](const QString& caption, const QString& text) {
                 reports << caption + QStringLiteral(": ") + text;
             });
-        FacePictures pictures;
-        QString failed;
-        ASSERT_TRUE(loadFacePictures(2, pictures, failed)) << failed.toStdString();
-        auto face = std::make_unique<MainWindow>(engine, settings, 2, pictures, QSize(480, 800));
+        auto face = test::faceWindow(engine, settings);
+        ASSERT_NE(face, nullptr);
         face->confirmReplace = [this](QWidget*, const QString& name) {
             asked << name;
             return answer;
@@ -699,12 +698,10 @@ TEST_F(WorkbenchTest, LayoutIsRemembered) {
     EXPECT_EQ(loaded.workbenchGeometry, settings.workbenchGeometry);
     EXPECT_TRUE(loaded.registersNonZeroOnly);
     Settings again = loaded;
-    FacePictures pictures;
-    QString failed;
-    ASSERT_TRUE(loadFacePictures(2, pictures, failed));
     CalcEngine other;
-    Workbench restored(other, again,
-                       std::make_unique<MainWindow>(other, again, 2, pictures, QSize(480, 800)));
+    auto otherFace = test::faceWindow(other, again);
+    ASSERT_NE(otherFace, nullptr);
+    Workbench restored(other, again, std::move(otherFace));
     restored.show();
     waitFor([] { return false; }, 100);
     EXPECT_FALSE(restored.programDock()->isHidden());
