@@ -138,23 +138,10 @@ void BM_PaintTall(benchmark::State& state) {
 BENCHMARK(BM_PaintTall)->Unit(benchmark::kMillisecond);
 
 // One frame of a key press or a run step: display, indicators and a key, at both sizes.
-void BM_FrameOwnSize(benchmark::State& state) {
+void frame(benchmark::State& state, double zoom) {
     CalcEngine engine;
     korvelce::Settings settings;
-    auto window = makeWindow(engine, settings);
-    QImage image(window->size(), QImage::Format_ARGB32_Premultiplied);
-    const QRegion part = framePart(*window);
-    for (auto _ : state) {
-        paint(*window, image, part);
-        benchmark::ClobberMemory();
-    }
-}
-BENCHMARK(BM_FrameOwnSize)->Unit(benchmark::kMicrosecond);
-
-void BM_FrameTall(benchmark::State& state) {
-    CalcEngine engine;
-    korvelce::Settings settings;
-    auto window = makeWindow(engine, settings, kTallZoom);
+    auto window = makeWindow(engine, settings, zoom);
     QImage image(window->size(), QImage::Format_ARGB32_Premultiplied);
     paint(*window, image);
     const QRegion part = framePart(*window);
@@ -162,6 +149,15 @@ void BM_FrameTall(benchmark::State& state) {
         paint(*window, image, part);
         benchmark::ClobberMemory();
     }
+}
+
+void BM_FrameOwnSize(benchmark::State& state) {
+    frame(state, 1.0);
+}
+BENCHMARK(BM_FrameOwnSize)->Unit(benchmark::kMicrosecond);
+
+void BM_FrameTall(benchmark::State& state) {
+    frame(state, kTallZoom);
 }
 BENCHMARK(BM_FrameTall)->Unit(benchmark::kMicrosecond);
 
