@@ -1,5 +1,6 @@
 // The desktop entry and MIME package that associate *.kv files with the executable.
 #include "shell/file_association.h"
+#include "support/temp_home.h"
 
 #include <gtest/gtest.h>
 
@@ -23,10 +24,7 @@ class FileAssociationTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        data_ = dir_.filePath(QStringLiteral("data"));
-        qputenv("HOME", QFile::encodeName(dir_.filePath(QStringLiteral("home"))));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.filePath(QStringLiteral("config"))));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(data_));
+        data_ = dir_.data();
     }
 
     static QByteArray read(const QString& path) {
@@ -34,7 +32,7 @@ class FileAssociationTest : public ::testing::Test {
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
-    QTemporaryDir dir_;
+    test::TempHome dir_;
     QString data_;
 };
 
@@ -187,11 +185,11 @@ TEST_F(FileAssociationTest, EveryStartReplacesWhatWasThere) {
 }
 
 TEST_F(FileAssociationTest, UnwritableDataFolderFailsSilently) {
-    const QString blocker = dir_.filePath(QStringLiteral("blocker"));
+    const QString blocker = dir_.path(QStringLiteral("blocker"));
     QFile file(blocker);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    qputenv("XDG_DATA_HOME", QFile::encodeName(blocker + QStringLiteral("/data")));
+    dir_.set("XDG_DATA_HOME", blocker + QStringLiteral("/data"));
     registerFileAssociation(QStringLiteral("/usr/bin/korvelce"), true);
     EXPECT_FALSE(QFile::exists(blocker + QStringLiteral("/data")));
     EXPECT_EQ(desktopEntryPath(), blocker + QStringLiteral("/data/applications/korvelce.desktop"));

@@ -22,6 +22,7 @@
 #include "support/face_window.h"
 #include "support/key_sequence.h"
 #include "support/qt_wait.h"
+#include "support/temp_home.h"
 
 namespace korvelce {
 namespace {
@@ -132,10 +133,8 @@ TEST(KeyMapTable, UserLinesOverrideAndBadLinesAreReportedAndIgnored) {
 
 // The user's lines come from the settings file, group Keys, as a person writes them.
 TEST(KeyMapTable, LinesOfTheSettingsFile) {
-    QTemporaryDir config;
-    const QByteArray previous = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-    ASSERT_TRUE(QDir().mkpath(config.filePath(QStringLiteral("Brannock"))));
+    const test::TempHome home;
+    ASSERT_TRUE(QDir().mkpath(home.config() + QStringLiteral("/Brannock")));
     QFile store(RegistryKey::storePath());
     ASSERT_TRUE(store.open(QIODevice::WriteOnly));
     store.write(
@@ -149,7 +148,6 @@ TEST(KeyMapTable, LinesOfTheSettingsFile) {
     store.close();
     QStringList problems;
     const KeyMap map = loadKeyMap(&problems);
-    qputenv("XDG_CONFIG_HOME", previous);
     EXPECT_EQ(problems.size(), 2) << problems.join(u'\n').toStdString();
     EXPECT_EQ(map.lookup(Qt::Key_Q, Qt::ShiftModifier)->code(false), key::kSqrt);
     EXPECT_EQ(map.lookup(Qt::Key_Z, {})->code(false), key::kRunStop);

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include "shell/registry_key.h"
+#include "support/temp_home.h"
 
 namespace korvelce {
 namespace {
@@ -20,12 +21,8 @@ class SettingsTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        home_ = dir_.filePath(QStringLiteral("home"));
-        config_ = dir_.filePath(QStringLiteral("config"));
-        ASSERT_TRUE(QDir().mkpath(home_));
-        qputenv("HOME", QFile::encodeName(home_));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config_));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(dir_.filePath(QStringLiteral("data"))));
+        home_ = dir_.home();
+        config_ = dir_.config();
     }
 
     QString storeFile() const { return config_ + QStringLiteral("/Brannock/Korvelce.conf"); }
@@ -48,7 +45,7 @@ class SettingsTest : public ::testing::Test {
         return QSettings(storeFile(), QSettings::IniFormat).value(kGroup + name);
     }
 
-    QTemporaryDir dir_;
+    test::TempHome dir_;
     QString home_;
     QString config_;
 };
@@ -263,12 +260,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SettingsTest, UnwritableStoreFailsSilently) {
     // The configuration folder lies below a plain file: nothing can be created there.
-    const QString blocker = dir_.filePath(QStringLiteral("blocker"));
+    const QString blocker = dir_.path(QStringLiteral("blocker"));
     QFile file(blocker);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
     config_ = blocker + QStringLiteral("/config");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config_));
+    dir_.set("XDG_CONFIG_HOME", config_);
 
     Settings s;
     s.module = 128;

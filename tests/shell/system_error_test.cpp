@@ -20,6 +20,7 @@
 #include "engine/key_codes.h"
 #include "shell/settings.h"
 #include "shell/shell_services_qt.h"
+#include "support/temp_home.h"
 
 namespace korvelce {
 namespace {
@@ -142,11 +143,7 @@ class ShellServicesTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        home_ = dir_.filePath(QStringLiteral("home"));
-        ASSERT_TRUE(QDir().mkpath(home_));
-        qputenv("HOME", QFile::encodeName(home_));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.filePath(QStringLiteral("config"))));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(dir_.filePath(QStringLiteral("data"))));
+        home_ = dir_.home();
         services_.setFileDialog([this](QWidget*, const FileDialogRequest& request) {
             requests_.push_back(request);
             return answer_;
@@ -162,7 +159,7 @@ class ShellServicesTest : public ::testing::Test {
                 static_cast<std::uint8_t>((s * 7) % 100);
     }
 
-    QTemporaryDir dir_;
+    test::TempHome dir_;
     QString home_;
     QtShellServices services_;
     std::vector<FileDialogRequest> requests_;
@@ -173,7 +170,7 @@ class ShellServicesTest : public ::testing::Test {
 TEST_F(ShellServicesTest, SavedProgramFileOpensIntoAnotherEngine) {
     CalcEngine source;
     fill(source);
-    answer_ = dir_.filePath(QStringLiteral("mon prog.kv"));
+    answer_ = dir_.path(QStringLiteral("mon prog.kv"));
     services_.saveProgramFile(source);
     EXPECT_EQ(QFile(answer_).size(), 2600);
 
@@ -251,7 +248,7 @@ TEST_F(ShellServicesTest, CancelledDialogDoesNothing) {
 
 TEST_F(ShellServicesTest, FailedSaveIsReportedOnceAsCreateFile) {
     CalcEngine engine;
-    answer_ = dir_.filePath(QStringLiteral("no such folder/prog.kv"));
+    answer_ = dir_.path(QStringLiteral("no such folder/prog.kv"));
     services_.saveProgramFile(engine);
     ASSERT_EQ(captured_.reports.size(), 1u);
     EXPECT_EQ(captured_.reports[0].caption, QStringLiteral("CreateFile"));
@@ -268,7 +265,7 @@ TEST_F(ShellServicesTest, UnreadableFileLeavesTheEngineAndSaysWhy) {
         fill(engine);
         const auto program = engine.programMemory[0];
         engine.programCounter = 12;
-        answer_ = name.isEmpty() ? dir_.path() : dir_.filePath(name);
+        answer_ = name.isEmpty() ? dir_.path() : dir_.path(name);
         services_.openProgramFile(engine);
         EXPECT_EQ(engine.programMemory[0], program);
         EXPECT_EQ(engine.programCounter, 12);
@@ -286,7 +283,7 @@ TEST_F(ShellServicesTest, ListingOfTheSelectedBankIsWritten) {
     engine.programMemory[3][1] = 2;
     engine.programMemory[3][2] = 45;
     engine.currentBank = 3;
-    answer_ = dir_.filePath(QStringLiteral("korvel.txt"));
+    answer_ = dir_.path(QStringLiteral("korvel.txt"));
     services_.writeListing(engine);
     EXPECT_TRUE(captured_.reports.empty());
 
@@ -304,7 +301,7 @@ TEST_F(ShellServicesTest, ListingOfTheSelectedBankIsWritten) {
 
 TEST_F(ShellServicesTest, FailedListingIsReportedOnce) {
     CalcEngine engine;
-    answer_ = dir_.filePath(QStringLiteral("no such folder/korvel.txt"));
+    answer_ = dir_.path(QStringLiteral("no such folder/korvel.txt"));
     services_.writeListing(engine);
     ASSERT_EQ(captured_.reports.size(), 1u);
     EXPECT_EQ(captured_.reports[0].caption, QStringLiteral("Création listing"));
@@ -326,7 +323,7 @@ TEST_F(ShellServicesTest, EngineErrorReportsReachTheBox) {
 // in the folder the program was started from.
 TEST_F(ShellServicesTest, DialogsOpenInTheDocumentsOrTheHomeFolder) {
     const QString documents = home_ + QStringLiteral("/Documents");
-    const QString elsewhere = dir_.filePath(QStringLiteral("started here"));
+    const QString elsewhere = dir_.path(QStringLiteral("started here"));
     ASSERT_TRUE(QDir().mkpath(elsewhere));
     const QString startedIn = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(elsewhere));
@@ -393,7 +390,7 @@ TEST_F(ShellServicesTest, PrinterMakesTheMissingDocumentsFolder) {
 // A printer file that cannot be written is shown once for the run, naming the file and the
 // reason; other folders than the documents folder are never made.
 TEST_F(ShellServicesTest, UnwritablePrinterFileIsShownOnce) {
-    const QString missingFolder = dir_.filePath(QStringLiteral("gone/Korvel.txt"));
+    const QString missingFolder = dir_.path(QStringLiteral("gone/Korvel.txt"));
     const QString folderItself = dir_.path();
     const std::pair<QString, QString> rows[] = {{missingFolder, "No such file or directory"},
                                                 {folderItself, "Is a directory"}};
@@ -410,7 +407,7 @@ TEST_F(ShellServicesTest, UnwritablePrinterFileIsShownOnce) {
         EXPECT_TRUE(captured.reports[0].text.contains(reason))
             << captured.reports[0].text.toStdString();
     }
-    EXPECT_FALSE(QFileInfo::exists(dir_.filePath(QStringLiteral("gone"))));
+    EXPECT_FALSE(QFileInfo::exists(dir_.path(QStringLiteral("gone"))));
 }
 
 }  // namespace
