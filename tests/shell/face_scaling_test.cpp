@@ -2,8 +2,9 @@
 // pictures are drawn at the size shown, the case has no seam around the skin, zoom steps and the
 // window's remembered place and size.
 //
-// The same tests run a second time with QT_SCALE_FACTOR=2 (see tests/CMakeLists.txt), where
-// every widget has a device pixel ratio of 2.
+// The scaled-face tests run a second time with QT_SCALE_FACTOR=2 (see tests/CMakeLists.txt),
+// where every widget has a device pixel ratio of 2. The zoom steps do not: the offscreen screen,
+// halved in logical pixels, is too small for them.
 #include <gtest/gtest.h>
 
 #include <QApplication>
