@@ -176,9 +176,17 @@ int runApplication(const QStringList& arguments) {
     QtShellServices services;
     engine->setShellServices(&services);
     // A named file that cannot be read is reported, and the saved state is loaded instead:
-    // starting empty would overwrite the saved state with nothing on the way out.
-    const bool namedLoaded = !named.isEmpty() && openProgramFileReporting(*engine, named);
+    // starting empty would overwrite the saved state with nothing on the way out. Program
+    // source text brings only a program: it is keyed in over the saved registers, which no
+    // question was asked about.
+    const bool source = isProgramSourcePath(QFile::encodeName(named).toStdString());
+    const bool namedLoaded =
+        !named.isEmpty() && !source && openProgramFileReporting(*engine, named);
     if (!namedLoaded) loadProgramFile(*engine, defaultStatePath());
+    if (source) {
+        const auto savedRegisters = engine->registers;
+        if (openProgramFileReporting(*engine, named)) engine->registers = savedRegisters;
+    }
     loadModuleInto(*engine, settings.module);
     engine->printerPath = settings.printerPath.toStdString();
 

@@ -531,6 +531,32 @@ TEST_F(StartUp, UnreadableNamedFileKeepsTheSavedState) {
     }
 }
 
+// Program source named at start is keyed in over the saved registers: the state written on
+// the way out holds the saved registers and the source's program.
+TEST_F(StartUp, NamedSourceKeepsTheSavedRegisters) {
+    QTemporaryDir dir;
+    CalcEngine saved;
+    saved.registers[7] = DecNumber::fromInt(42);
+    assembleProgram(saved, "LBL B 2 * 2 = R/S");
+    QDir().mkpath(QFileInfo(defaultStatePath()).absolutePath());
+    ASSERT_TRUE(saveMemoryImage(saved, defaultStatePath().toStdString()).ok);
+    const QString named = dir.filePath(QStringLiteral("double.kvs"));
+    QFile source(named);
+    ASSERT_TRUE(source.open(QIODevice::WriteOnly));
+    source.write("LBL A RCL 07 * 2 = R/S\n");
+    source.close();
+
+    closeSoon();
+    EXPECT_EQ(runApplication({named}), 0);
+    EXPECT_TRUE(reports.isEmpty()) << reports.join(QLatin1Char('\n')).toStdString();
+    CalcEngine after;
+    ASSERT_TRUE(loadMemoryImage(after, defaultStatePath().toStdString()));
+    EXPECT_EQ(after.registers[7].toDouble(), 42.0);
+    CalcEngine expected;
+    assembleProgram(expected, "LBL A RCL 07 * 2 = R/S");
+    EXPECT_EQ(after.programMemory[0], expected.programMemory[0]);
+}
+
 // A second copy hands its request to the first (the named file made absolute) and exits at
 // once without writing anything.
 TEST_F(StartUp, SecondCopyHandsItsRequestToTheFirstAndExits) {
