@@ -25,8 +25,10 @@ string(REPLACE "\\" "\\\\" argument "${argument}")
 string(REPLACE "\\" "\\\\" try_exec "${executable}")
 
 file(READ "${korvelce_desktop_source}" entry)
-string(REGEX REPLACE "\nExec=korvelce " "\nExec=${argument} " entry "${entry}")
-string(REGEX REPLACE "\nTryExec=korvelce\n" "\nTryExec=${try_exec}\n" entry "${entry}")
+# Literal replacements: a regular expression's replacement would take the backslashes just
+# doubled as escapes and halve them again.
+string(REPLACE "\nExec=korvelce " "\nExec=${argument} " entry "${entry}")
+string(REPLACE "\nTryExec=korvelce\n" "\nTryExec=${try_exec}\n" entry "${entry}")
 file(MAKE_DIRECTORY "${korvelce_desktop_staging}")
 file(WRITE "${korvelce_desktop_staging}/${korvelce_desktop_name}" "${entry}")
 file(INSTALL DESTINATION "${datadir}/applications" TYPE FILE
