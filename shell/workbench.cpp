@@ -289,12 +289,11 @@ void Workbench::rememberLayout() {
 }
 
 void Workbench::closeEvent(QCloseEvent* event) {
-    // The face ends its run and its timers as it does when it is the window itself.
+    // The face ends its run and its timers as it does when it is the window itself, and keeps
+    // this window's place and size (its normal ones when it is maximised).
     QCloseEvent faceClose;
     QCoreApplication::sendEvent(face_, &faceClose);
     refresh_.stop();
-    settings_.left = x();
-    settings_.top = y();
     rememberLayout();
     event->accept();
 }

@@ -728,6 +728,19 @@ TEST_F(WorkbenchTest, ExitClosesTheWindowAndEndsTheRun) {
     EXPECT_EQ(settings.top, bench->y());
 }
 
+// Closed maximised, the window keeps the place and size it had before, not the screen's.
+TEST_F(WorkbenchTest, ClosedMaximisedKeepsTheNormalPlacement) {
+    bench->show();
+    bench->move(130, 70);
+    bench->resize(700, 600);
+    ASSERT_TRUE(waitFor([&] { return bench->pos() == QPoint(130, 70); }));
+    const QRect normal = bench->geometry();
+    bench->showMaximized();
+    ASSERT_TRUE(waitFor([&] { return bench->isMaximized() && bench->geometry() != normal; }));
+    bench->face()->runCommand(MainWindow::kCommandExit);
+    EXPECT_EQ(QRect(settings.left, settings.top, settings.width, settings.height), normal);
+}
+
 TEST_F(WorkbenchTest, WriteScreenshots) {
     QDir().mkpath(QStringLiteral(KORVELCE_SCREENSHOT_DIR));
     auto shoot = [&](const char* name) {
