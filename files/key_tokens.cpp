@@ -17,14 +17,7 @@ std::string upper(std::string_view text) {
     return result;
 }
 
-struct Alias {
-    std::string_view name;
-    int code;
-};
-
-// Names typed more easily than the printed ones, and the key's own code where two codes share
-// a printed name.
-constexpr Alias kAliases[] = {
+constexpr KeyAlias kAliases[] = {
     {"CLR", key::kClr},   {"INV", key::kInv}, {"---", key::kSecond}, {"X^2", key::kSquare},
     {"X2", key::kSquare}, {"ABS", key::kAbs}, {"X<>T", key::kXt},    {"P>R", key::kPolar},
 };
@@ -37,6 +30,10 @@ bool isNumberToken(std::string_view token) {
 }
 
 }  // namespace
+
+std::span<const KeyAlias> keyAliases() {
+    return kAliases;
+}
 
 std::optional<std::vector<int>> tokenCodes(std::string_view token) {
     if (token.empty()) return std::nullopt;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,15 @@ namespace korvelce {
 
 // The codes one token presses, or nothing when the token is unknown. Case-insensitive.
 std::optional<std::vector<int>> tokenCodes(std::string_view token);
+
+struct KeyAlias {
+    std::string_view name;
+    int code;
+};
+
+// Names typed more easily than the printed ones ("X^2" for X²), and the key's own code where
+// two codes share a printed name ("CLR"); tokenCodes accepts each of them.
+std::span<const KeyAlias> keyAliases();
 
 struct KeyParse {
     std::vector<int> codes;

@@ -24,8 +24,8 @@ int main(int argc, char** argv) {
     for (int code = 10; code < 100; ++code)
         if (code != korvelce::key::kPoint) names.emplace_back(korvelce::mnemonic(code));
     // The spellings for the keyboard, beside the printed names X², |X|, X<->T and P->R.
-    for (const std::string_view alias : {"X^2", "X2", "ABS", "X<>T", "P>R"})
-        names.emplace_back(alias);
+    for (const korvelce::KeyAlias& alias : korvelce::keyAliases())
+        names.emplace_back(alias.name);
 
     std::vector<std::string> listed;
     bool ok = true;

@@ -5,6 +5,7 @@
 #include <array>
 #include <string_view>
 
+#include "files/key_tokens.h"
 #include "shell/registry_key.h"
 #include "shell/settings.h"
 
@@ -78,10 +79,10 @@ bool isLetterKey(int key) {
     return key < 0x10000 && QChar(static_cast<char16_t>(key)).isLetter();
 }
 
-// The names the key tokens of the headless front end also accept.
+// Names of the window's own for keys, beside the legends and the key tokens' aliases.
 constexpr std::pair<std::string_view, std::string_view> kFaceKeyAliases[] = {
-    {"X^2", "X²"},   {"X2", "X²"},      {"ABS", "|X|"}, {"X<>T", "X<->T"},
-    {"P>R", "P->R"}, {"SECOND", "2ND"}, {"LN", "LNX"},
+    {"SECOND", "2ND"},
+    {"LN", "LNX"},
 };
 
 QString upper(std::string_view text) {
@@ -142,8 +143,15 @@ std::optional<FaceKey> parseFaceKey(const QString& text) {
         if (name == upper(alias)) name = upper(meaning);
     }
     if (name == QStringLiteral("2ND")) return key(0, 1);
+    // A key code, or an alias the key tokens accept ("X^2"), found by its code.
     bool number = false;
-    const int code = name.toInt(&number, 10);
+    int code = name.toInt(&number, 10);
+    for (const KeyAlias& alias : keyAliases()) {
+        if (name == upper(alias.name)) {
+            number = true;
+            code = alias.code;
+        }
+    }
     for (const bool second : {false, true}) {
         for (int row = 0; row < kGridRows; ++row) {
             for (int column = 0; column < kGridColumns; ++column) {
