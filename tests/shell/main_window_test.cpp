@@ -32,6 +32,7 @@
 #include "shell/single_instance.h"
 #include "shell/system_error.h"
 #include "shell/workbench.h"
+#include "support/captured_reports.h"
 #include "support/face_window.h"
 #include "support/key_sequence.h"
 #include "support/qt_wait.h"
@@ -367,9 +368,7 @@ TEST_F(SavingState, ARunningProgramIsSavedAtASteadyPace) {
 
 TEST(SavedStateFile, FailureIsShownOnceUntilASaveSucceeds) {
     QTemporaryDir dir;
-    QStringList reports;
-    const SystemErrorPresenter previous = setSystemErrorPresenter(
-        [&reports](const QString& caption, const QString&) { reports << caption; });
+    const test::CapturedReports captured;
     // A file where the state's folder should be: nothing can be written below it.
     const QString blocker = dir.filePath(QStringLiteral("blocker"));
     QFile(blocker).open(QIODevice::WriteOnly);
@@ -377,15 +376,14 @@ TEST(SavedStateFile, FailureIsShownOnceUntilASaveSucceeds) {
     SavedState state(engine, blocker + QStringLiteral("/Korvelce.kv"));
     state.markCurrent();
     state.saveIfChanged();
-    EXPECT_TRUE(reports.isEmpty()) << "nothing changed, nothing written";
+    EXPECT_TRUE(captured.reports.empty()) << "nothing changed, nothing written";
     for (int i = 1; i <= 3; ++i) {
         engine.registers[0] = DecNumber::fromInt(i);
         state.saveIfChanged();
     }
-    EXPECT_EQ(reports, QStringList{QStringLiteral("CreateFile")});
+    EXPECT_EQ(captured.captions(), QStringList{QStringLiteral("CreateFile")});
     state.save();  // the way out always reports
-    EXPECT_EQ(reports.size(), 2);
-    setSystemErrorPresenter(previous);
+    EXPECT_EQ(captured.reports.size(), 2);
 }
 
 // A later copy names a program file: the running window asks, and replaces its program memory
@@ -442,9 +440,6 @@ TEST(ProgramFileFromAnotherCopy, ReplacesOnlyWhenConfirmed) {
 class StartUp : public ::testing::Test {
   protected:
     void SetUp() override {
-        previous = setSystemErrorPresenter([this](const QString& caption, const QString& text) {
-            reports.append(caption + QStringLiteral(": ") + text);
-        });
         QFile::remove(defaultStatePath());
         closer.setSingleShot(true);
         QObject::connect(&closer, &QTimer::timeout, [] {
@@ -454,14 +449,11 @@ class StartUp : public ::testing::Test {
                     w->close();
         });
     }
-    void TearDown() override {
-        setSystemErrorPresenter(previous);
-        qunsetenv("KORVELCE_SCREEN");
-    }
+    void TearDown() override { qunsetenv("KORVELCE_SCREEN"); }
     // Closes the window shortly after it shows.
     void closeSoon() { closer.start(200); }
-    SystemErrorPresenter previous;
-    QStringList reports;
+    test::CapturedReports captured;
+    QStringList& reports = captured.lines;
     QTimer closer;
 };
 

@@ -20,33 +20,13 @@
 #include "engine/key_codes.h"
 #include "shell/settings.h"
 #include "shell/shell_services_qt.h"
+#include "support/captured_reports.h"
 #include "support/temp_home.h"
 
 namespace korvelce {
 namespace {
 
-struct Report {
-    QString caption;
-    QString text;
-};
-
-// Captures every report instead of showing it, for the life of the object.
-class CapturedReports {
-  public:
-    CapturedReports() {
-        previous_ = setSystemErrorPresenter([this](const QString& caption, const QString& text) {
-            reports.push_back({caption, text});
-        });
-    }
-    ~CapturedReports() { setSystemErrorPresenter(std::move(previous_)); }
-    CapturedReports(const CapturedReports&) = delete;
-    CapturedReports& operator=(const CapturedReports&) = delete;
-
-    std::vector<Report> reports;
-
-  private:
-    SystemErrorPresenter previous_;
-};
+using test::CapturedReports;
 
 struct TextCase {
     int code;

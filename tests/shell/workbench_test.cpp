@@ -42,6 +42,7 @@
 #include "shell/settings.h"
 #include "shell/system_error.h"
 #include "shell/workbench.h"
+#include "support/captured_reports.h"
 #include "support/face_window.h"
 #include "support/key_sequence.h"
 #include "support/qt_wait.h"
@@ -70,10 +71,6 @@ class WorkbenchTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        previousPresenter =
-            setSystemErrorPresenter([this](const QString& caption, const QString& text) {
-                reports << caption + QStringLiteral(": ") + text;
-            });
         auto face = test::faceWindow(engine, settings);
         ASSERT_NE(face, nullptr);
         face->confirmReplace = [this](QWidget*, const QString& name) {
@@ -87,10 +84,7 @@ class WorkbenchTest : public ::testing::Test {
             return dialogAnswer;
         };
     }
-    void TearDown() override {
-        bench.reset();
-        setSystemErrorPresenter(previousPresenter);
-    }
+    void TearDown() override { bench.reset(); }
 
     void keys(std::string_view tokens) {
         for (const int code : test::keyCodes(tokens))
@@ -123,8 +117,8 @@ class WorkbenchTest : public ::testing::Test {
     CalcEngine engine;
     Settings settings;
     std::unique_ptr<Workbench> bench;
-    SystemErrorPresenter previousPresenter;
-    QStringList reports;
+    test::CapturedReports captured;
+    QStringList& reports = captured.lines;
     QStringList asked;
     bool answer = true;
     int saves = 0;
@@ -770,9 +764,6 @@ TEST_F(WorkbenchTest, WriteScreenshots) {
 class WorkbenchStartUp : public ::testing::Test {
   protected:
     void SetUp() override {
-        previous = setSystemErrorPresenter([this](const QString& caption, const QString& text) {
-            reports.append(caption + QStringLiteral(": ") + text);
-        });
         QFile::remove(defaultStatePath());
         QFile::remove(RegistryKey::storePath());
         closer.setSingleShot(true);
@@ -789,14 +780,11 @@ class WorkbenchStartUp : public ::testing::Test {
             }
         });
     }
-    void TearDown() override {
-        setSystemErrorPresenter(previous);
-        QFile::remove(RegistryKey::storePath());
-    }
+    void TearDown() override { QFile::remove(RegistryKey::storePath()); }
     QByteArray savedState() const { return contents(defaultStatePath()); }
 
-    SystemErrorPresenter previous;
-    QStringList reports;
+    test::CapturedReports captured;
+    QStringList& reports = captured.lines;
     QTimer closer;
     struct {
         bool workbench = false;
