@@ -19,13 +19,10 @@
 #include "shell/face_drawing.h"
 #include "shell/main_window.h"
 #include "shell/window_placement.h"
+#include "support/face_window.h"
 
 namespace korvelce {
 namespace {
-
-QSize handheldOf(int mode) {
-    return mode == 0 ? QSize(240, 320) : (mode == 1 ? QSize(480, 640) : QSize(480, 800));
-}
 
 // The ratio the environment asks for: 2 in the second run.
 double expectedRatio() {
@@ -38,20 +35,12 @@ QString ratioSuffix() {
     return expectedRatio() == 1.0 ? QString() : QStringLiteral("-dpr%1").arg(expectedRatio());
 }
 
-std::unique_ptr<MainWindow> makeWindow(CalcEngine& engine, Settings& settings, int mode) {
-    FacePictures pictures;
-    QString failed;
-    EXPECT_TRUE(loadFacePictures(mode, pictures, failed)) << failed.toStdString();
-    return std::make_unique<MainWindow>(engine, settings, mode, std::move(pictures),
-                                        handheldOf(mode));
-}
-
 // Where the centre of a key lies in a widget of the given size, computed from the layout
 // table alone: the handheld screen scaled to fit and centred, the skin centred across it one
 // handheld pixel below its top.
 QPointF expectedKeyCentre(int mode, QSize widget, int column, int row) {
     const Layout& l = layoutFor(mode);
-    const QSize base = handheldOf(mode);
+    const QSize base = test::handheldSize(mode);
     const double zoom = std::min(static_cast<double>(widget.width()) / base.width(),
                                  static_cast<double>(widget.height()) / base.height());
     const QPointF face((widget.width() - base.width() * zoom) / 2,
@@ -71,8 +60,9 @@ struct Size {
 class ScaledFace : public ::testing::TestWithParam<Size> {
   protected:
     void SetUp() override {
-        window = makeWindow(engine, settings, GetParam().mode);
-        const QSize base = handheldOf(GetParam().mode);
+        window = test::faceWindow(engine, settings, GetParam().mode);
+        ASSERT_NE(window, nullptr);
+        const QSize base = test::handheldSize(GetParam().mode);
         widgetSize = QSize(
             static_cast<int>(std::lround(base.width() * GetParam().zoom * GetParam().widthStretch)),
             static_cast<int>(std::lround(base.height() * GetParam().zoom)));
@@ -277,7 +267,8 @@ TEST(FaceDrawing, ScaledLayoutsStayConsistent) {
 TEST(Zoom, StepsFitsAndKeys) {
     CalcEngine engine;
     Settings settings;
-    auto window = makeWindow(engine, settings, 0);
+    auto window = test::faceWindow(engine, settings, 0);
+    ASSERT_NE(window, nullptr);
     const double ratio = window->devicePixelRatioF();
     const QSize room = QGuiApplication::primaryScreen()->availableGeometry().size();
     window->setZoom(1.5);
@@ -334,12 +325,13 @@ TEST(Placement, APositionOffEveryScreenIsIgnored) {
 TEST(Placement, SavedSizeAndPlaceComeBack) {
     CalcEngine engine;
     Settings settings;
-    auto window = makeWindow(engine, settings, 2);
+    auto window = test::faceWindow(engine, settings);
+    ASSERT_NE(window, nullptr);
     settings.left = 40;
     settings.top = 30;
     settings.width = 300;
     settings.height = 500;
-    placeWindow(*window, settings, handheldOf(2), window->minimumSize());
+    placeWindow(*window, settings, test::handheldSize(2), window->minimumSize());
     EXPECT_EQ(window->size(), QSize(300, 500));
     EXPECT_EQ(window->pos(), QPoint(40, 30));
     window->move(60, 20);
@@ -354,9 +346,9 @@ TEST(Placement, SavedSizeAndPlaceComeBack) {
     // Off every screen, and no size saved: the first size, centred on the screen.
     Settings lost;
     lost.left = -20000;
-    placeWindow(*window, lost, handheldOf(2), window->minimumSize());
+    placeWindow(*window, lost, test::handheldSize(2), window->minimumSize());
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_EQ(window->size(), firstWindowSize(handheldOf(2), available));
+    EXPECT_EQ(window->size(), firstWindowSize(test::handheldSize(2), available));
     EXPECT_LE(std::abs(window->QWidget::geometry().center().x() - available.center().x()), 1);
 }
 

@@ -40,10 +40,6 @@
 namespace korvelce {
 namespace {
 
-QSize screenOf(int mode) {
-    return mode == 0 ? QSize(240, 320) : (mode == 1 ? QSize(480, 640) : QSize(480, 800));
-}
-
 using test::waitFor;
 
 class Face : public ::testing::TestWithParam<int> {
@@ -53,7 +49,7 @@ class Face : public ::testing::TestWithParam<int> {
         ASSERT_TRUE(loadFacePictures(GetParam(), pictures, failed)) << failed.toStdString();
         glyphs = pictures.glyphs;
         window = std::make_unique<MainWindow>(engine, settings, GetParam(), pictures,
-                                              screenOf(GetParam()));
+                                              test::handheldSize(GetParam()));
     }
 
     // A tap on the key in grid column c, row r.
@@ -86,7 +82,7 @@ TEST_P(Face, TapsSendTheirCodes) {
     EXPECT_FALSE(window->secondActive());
 
     CalcEngine fresh;
-    MainWindow other(fresh, settings, GetParam(), pictures, screenOf(GetParam()));
+    MainWindow other(fresh, settings, GetParam(), pictures, test::handheldSize(GetParam()));
     // 2nd then E is E', a label key: with no program it raises the error.
     const Layout& l = other.layout();
     auto tapOther = [&](int c, int r) {
@@ -197,7 +193,7 @@ TEST_P(Face, WriteScreenshot) {
     tap(3, 2);  // sqrt
     QDir().mkpath(QStringLiteral(KORVELCE_SCREENSHOT_DIR));
     const QImage shot = window->grab().toImage();
-    ASSERT_EQ(shot.size(), screenOf(GetParam()));
+    ASSERT_EQ(shot.size(), test::handheldSize(GetParam()));
     const QString path = QStringLiteral(KORVELCE_SCREENSHOT_DIR "/face-mode%1.png").arg(GetParam());
     EXPECT_TRUE(shot.save(path));
 }
