@@ -40,9 +40,10 @@ class ProgramFile : public test::TempFolderTest {};
 
 TEST(ProgramFileName, SourceTextIsTheKvsSuffix) {
     const std::pair<const char*, bool> rows[] = {
-        {"prog.kvs", true},   {"/a/b/Prog.KVS", true}, {"x.Kvs", true},  {".kvs", false},
-        {"dir/.kvs", false},  {"prog.kv", false},      {"prog", false},  {"prog.kvs.kv", false},
-        {"prog.kvsx", false}, {"kvs", false},          {"a.kvs/", false}};
+        {"prog.kvs", true},   {"/a/b/Prog.KVS", true}, {"x.Kvs", true},   {".kvs", false},
+        {"dir/.kvs", false},  {"prog.kv", false},      {"prog", false},   {"prog.kvs.kv", false},
+        {"prog.kvsx", false}, {"kvs", false},          {"a.kvs/", false}, {"a_kvs", false},
+        {"", false}};
     for (const auto& [path, source] : rows)
         EXPECT_EQ(isProgramSourcePath(path), source) << path;
 }

@@ -14,7 +14,6 @@
 
 #include "engine/calc_engine.h"
 #include "files/memory_image.h"
-#include "files/program_file.h"
 #include "korvelce/version.h"
 #include "shell/application.h"
 #include "shell/command_line.h"
@@ -168,13 +167,6 @@ class ProgramFilesTest : public ::testing::Test {
     QString path(const char* name) const { return dir_.filePath(QString::fromUtf8(name)); }
     QTemporaryDir dir_;
 };
-
-TEST(ProgramSourceName, KnowsSourceTextByItsExtensionInAnyCase) {
-    for (const char* name : {"a.kvs", "A.KVS", "/x/prog.Kvs"})
-        EXPECT_TRUE(isProgramSourcePath(name)) << name;
-    for (const char* name : {"a.kv", "a.kvs.kv", "kvs", "a.kvsx", "a_kvs", ""})
-        EXPECT_FALSE(isProgramSourcePath(name)) << name;
-}
 
 TEST_F(ProgramFilesTest, MemoryImageReplacesRegistersAndProgram) {
     CalcEngine saved;
