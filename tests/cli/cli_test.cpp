@@ -127,10 +127,7 @@ TEST_F(CliFiles, SaveIntoAMissingFolderFailsCleanly) {
     EXPECT_NE(run.all().find("cannot write"), std::string::npos) << run.all();
 }
 
-std::string fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using test::fileBytes;
 
 TEST_F(CliFiles, DisassembleWritesSourceThatAssemblesBack) {
     const std::string source = write("square.kvs", "LBL A X^2 + 1 = R/S 2\n");

@@ -24,17 +24,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void writeBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
+using test::fileBytes;
+using test::writeFileBytes;
 
 class ProgramFile : public test::TempFolderTest {};
 
@@ -96,7 +87,7 @@ TEST_F(ProgramFile, WhatIsReadAndWhatIsRefused) {
         if (name == "folder.kv")
             fs::create_directory(path);
         else if (name != "missing.kvs")
-            writeBytes(path, row.bytes);
+            writeFileBytes(path, row.bytes);
         const ProgramFileRead read = readProgramFile(path.string());
         EXPECT_EQ(read.ok, row.ok) << read.message;
         if (row.ok) {
@@ -133,7 +124,7 @@ TEST_F(ProgramFile, SavedProgramsOpenAsTheSameSteps) {
         const fs::path image = dir / ("round" + std::to_string(round) + ".kv");
         ASSERT_TRUE(saveProgramFile(*engine, text.string()).ok);
         ASSERT_TRUE(saveProgramFile(*engine, image.string()).ok);
-        EXPECT_EQ(readBytes(text), disassembleProgram(engine->programMemory[0]));
+        EXPECT_EQ(fileBytes(text), disassembleProgram(engine->programMemory[0]));
         EXPECT_EQ(fs::file_size(image), kImageSize);
 
         const ProgramFileRead fromText = readProgramFile(text.string());
@@ -154,12 +145,12 @@ TEST_F(ProgramFile, FailedSaveKeepsTheOldFile) {
     CalcEngine engine;
     ASSERT_TRUE(assembleProgram(engine, "LBL A 1 R/S").ok);
     const fs::path kept = dir / "kept.kvs";
-    writeBytes(kept, "old text\n");
+    writeFileBytes(kept, "old text\n");
     ::chmod(kept.c_str(), 0444);
     const SaveResult refused = saveProgramFile(engine, kept.string());
     if (::geteuid() != 0) {
         EXPECT_FALSE(refused.ok);
-        EXPECT_EQ(readBytes(kept), "old text\n");
+        EXPECT_EQ(fileBytes(kept), "old text\n");
     }
     const SaveResult missing = saveProgramFile(engine, (dir / "no folder" / "p.kvs").string());
     EXPECT_FALSE(missing.ok);

@@ -40,25 +40,14 @@ std::string littleEndian(std::u16string_view text) {
     return bytes;
 }
 
-std::string readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using test::fileBytes;
 
 std::u16string blanks(std::size_t n) {
     return std::u16string(n, u' ');
 }
 
-class Printer : public ::testing::Test {
+class Printer : public test::TempFolderTest {
   protected:
-    void SetUp() override { dir = test::freshTempFolder("korvelce-printer"); }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
-    }
-
     // A fresh path in the folder, set as the engine's printer file.
     fs::path attach(CalcEngine& engine) {
         const fs::path path = dir / ("tape-" + std::to_string(++files) + ".txt");
@@ -70,7 +59,7 @@ class Printer : public ::testing::Test {
     // as nothing printed.
     static std::u16string tape(const fs::path& path) {
         if (!fs::exists(path)) return {};
-        const std::string bytes = readBytes(path);
+        const std::string bytes = fileBytes(path);
         EXPECT_EQ(bytes.substr(0, 2), kBom) << path;
         EXPECT_EQ(bytes.size() % 2, 0U) << path;
         std::u16string text;
@@ -87,7 +76,6 @@ class Printer : public ::testing::Test {
         return tape(path);
     }
 
-    fs::path dir;
     int files = 0;
 };
 
@@ -95,20 +83,20 @@ TEST_F(Printer, ByteOrderMarkOnlyAtTheStartOfANewOrEmptyFile) {
     CalcEngine engine;
     const fs::path path = attach(engine);
     test::press(engine, "2 PRT ADV 3 PRT");
-    EXPECT_EQ(readBytes(path), kBom + littleEndian(u"          2. \r\n\r\n          3. \r\n"));
+    EXPECT_EQ(fileBytes(path), kBom + littleEndian(u"          2. \r\n\r\n          3. \r\n"));
 
     // An empty file gets the mark; a file with content is only appended to.
     const fs::path empty = dir / "empty.txt";
     std::ofstream(empty, std::ios::binary).flush();
     engine.printerPath = empty.string();
     test::press(engine, "ADV");
-    EXPECT_EQ(readBytes(empty), "\xFF\xFE\x0D\x00\x0A\x00"s);
+    EXPECT_EQ(fileBytes(empty), "\xFF\xFE\x0D\x00\x0A\x00"s);
 
     const fs::path used = dir / "used.txt";
     std::ofstream(used, std::ios::binary) << "xy";
     engine.printerPath = used.string();
     test::press(engine, "ADV ADV");
-    EXPECT_EQ(readBytes(used), "xy\x0D\x00\x0A\x00\x0D\x00\x0A\x00"s);
+    EXPECT_EQ(fileBytes(used), "xy\x0D\x00\x0A\x00\x0D\x00\x0A\x00"s);
 }
 
 TEST_F(Printer, LinesOfEachPrintOperation) {
@@ -214,7 +202,7 @@ TEST_F(Printer, NonAsciiCharactersAreWrittenAsUtf16CodeUnits) {
     const std::string expected =
         "\xFF\xFE\xD7\x00\xD7\x00\xCE\x00\xAA\x00\xB2\x00"
         "\xB2\x00\xF7\x00\x20\x00"s;
-    EXPECT_EQ(readBytes(path), expected + littleEndian(blanks(12) + u"\r\n"));
+    EXPECT_EQ(fileBytes(path), expected + littleEndian(blanks(12) + u"\r\n"));
 }
 
 // The last ten digits of the scaled integer part, also when it does not fit 64 bits.
@@ -559,7 +547,7 @@ TEST_F(Printer, FormattedTapeThroughTheCli) {
     EXPECT_EQ(test::runCli("--printer '" + file.string() + "' --load '" + program.string() + "' A")
                   .status,
               0);
-    EXPECT_EQ(readBytes(file), kBom + littleEndian(fileTape));
+    EXPECT_EQ(fileBytes(file), kBom + littleEndian(fileTape));
 }
 
 // A printer file the headless front end cannot write: the reason on standard error once, the

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 
@@ -16,6 +15,7 @@
 #include "files/program_source.h"
 #include "support/cli_process.h"
 #include "support/key_sequence.h"
+#include "support/temp_folder.h"
 
 namespace korvelce {
 namespace {
@@ -131,18 +131,11 @@ TEST(Programs, IndirectRegisterTable) {
     EXPECT_EQ(engine.errorFlag, 0);
 }
 
-class CliPrograms : public ::testing::Test {
+class CliPrograms : public test::TempFolderTest {
   protected:
     void SetUp() override {
         KORVELCE_SKIP_WITHOUT_CLI();
-        std::random_device random;
-        dir = std::filesystem::temp_directory_path() /
-              ("korvelce-programs-" + std::to_string(random()));
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        if (!dir.empty()) std::filesystem::remove_all(dir, ignored);
+        TempFolderTest::SetUp();
     }
 
     std::string path(const std::string& name) const { return (dir / name).string(); }
@@ -155,8 +148,6 @@ class CliPrograms : public ::testing::Test {
                   0);
         return path(name + ".kv");
     }
-
-    std::filesystem::path dir;
 };
 
 TEST_F(CliPrograms, FactorialFromProgramFile) {

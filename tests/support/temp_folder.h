@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace korvelce::test {
@@ -18,6 +19,17 @@ inline std::filesystem::path freshTempFolder(const std::string& prefix) {
     pattern += "-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) return {};
     return pattern;
+}
+
+// The bytes of a file, or nothing when it cannot be read.
+inline std::string fileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Replaces the file at path with bytes.
+inline void writeFileBytes(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 // A test with a fresh folder of its own (dir), removed with everything in it afterwards.
@@ -34,7 +46,7 @@ class TempFolderTest : public ::testing::Test {
     // Writes text to the file name in dir; returns its path.
     std::string write(const std::string& name, const std::string& text) const {
         const std::filesystem::path path = dir / name;
-        std::ofstream(path, std::ios::binary) << text;
+        writeFileBytes(path, text);
         return path.string();
     }
     std::filesystem::path dir;
