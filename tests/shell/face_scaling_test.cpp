@@ -153,7 +153,7 @@ TEST_P(ScaledFace, NoSeamAroundTheSkin) {
 }
 
 TEST_P(ScaledFace, WriteScreenshot) {
-    if (GetParam().widthStretch != 1.0) return;
+    if (GetParam().widthStretch != 1.0) GTEST_SKIP() << "a screenshot at each size without stretch";
     for (const auto& [column, row] : {std::pair{0, 1}, {1, 7}, {2, 8}, {1, 7}, {3, 2}})
         QTest::mouseClick(window.get(), Qt::LeftButton, {},
                           expectedKeyCentre(GetParam().mode, widgetSize, column, row).toPoint());

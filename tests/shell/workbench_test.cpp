@@ -681,7 +681,7 @@ TEST_F(WorkbenchTest, LayoutIsRemembered) {
     bench->tapeDock()->show();
     bench->registersAction()->trigger();  // hidden
     bench->registersPanel()->setNonZeroOnly(true);
-    waitFor([] { return false; }, 100);
+    QTest::qWait(100);
     const int programWidth = bench->programDock()->width();
     bench->close();
     EXPECT_FALSE(settings.workbenchLayout.isEmpty());
@@ -697,7 +697,7 @@ TEST_F(WorkbenchTest, LayoutIsRemembered) {
     ASSERT_NE(otherFace, nullptr);
     Workbench restored(other, again, std::move(otherFace));
     restored.show();
-    waitFor([] { return false; }, 100);
+    QTest::qWait(100);
     EXPECT_FALSE(restored.programDock()->isHidden());
     EXPECT_TRUE(restored.registersDock()->isHidden());
     EXPECT_FALSE(restored.tapeDock()->isHidden());
@@ -739,7 +739,7 @@ TEST_F(WorkbenchTest, WriteScreenshots) {
     QDir().mkpath(QStringLiteral(KORVELCE_SCREENSHOT_DIR));
     auto shoot = [&](const char* name) {
         bench->refreshPanels();
-        waitFor([] { return false; }, 100);  // the panels lay out their new texts
+        QTest::qWait(100);  // the panels lay out their new texts
         EXPECT_TRUE(bench->grab().toImage().save(QStringLiteral(KORVELCE_SCREENSHOT_DIR "/") +
                                                  QString::fromLatin1(name)));
     };
