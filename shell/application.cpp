@@ -204,9 +204,6 @@ int runApplication(const QStringList& arguments) {
             if (loadModuleInto(*engine, identifier)) settings.module = identifier;
         };
         window->saveState = [&state] { state.saveIfChanged(); };
-        window->loadProgramFile = [&engine](const QString& path) {
-            openProgramFileReporting(*engine, path);
-        };
         services.setOwner(window.get());
         setSystemErrorOwner(window.get());
         // The user's key lines: each one that cannot be used is reported once, here.

@@ -5,7 +5,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -897,18 +896,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     runActive_ = false;
     saveTimer_.stop();  // the way out saves the state itself
     event->accept();
-}
-
-void MainWindow::bringToFront() {
-    korvelce::bringToFront(*this);
-}
-
-void MainWindow::offerProgramFile(const QString& path) {
-    bringToFront();
-    if (!confirmReplace || !confirmReplace(this, QFileInfo(path).fileName())) return;
-    replaceProgram([this, &path] {
-        if (loadProgramFile) loadProgramFile(path);
-    });
 }
 
 void MainWindow::replaceProgram(const std::function<void()>& replace) {

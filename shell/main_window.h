@@ -84,8 +84,6 @@ class MainWindow : public QWidget {
     std::function<void(QWidget*)> showAboutDialog;
     // Writes the saved state when it changed (set by start-up).
     std::function<void()> saveState;
-    // Loads a program file named by a later copy of the program (set by start-up).
-    std::function<void(const QString&)> loadProgramFile;
     // Asks whether the program memory and registers are to be replaced by the named file.
     // The default is a question box; tests replace it.
     std::function<bool(QWidget*, const QString& name)> confirmReplace;
@@ -171,11 +169,6 @@ class MainWindow : public QWidget {
     void showMessage(const QString& text);
     [[nodiscard]] QString message() const { return message_; }
 
-    // Comes to the front, as a later copy of the program asks.
-    void bringToFront();
-    // A later copy was started with a program file: after a question, the file replaces the
-    // program memory and registers.
-    void offerProgramFile(const QString& path);
     // The engine's program memory and registers are replaced from outside the face (a program
     // file): a program that runs ends first, then replace() changes the engine, and the face
     // shows the result and saves it once the keys rest.

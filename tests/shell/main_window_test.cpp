@@ -391,29 +391,26 @@ TEST(ProgramFileFromAnotherCopy, ReplacesOnlyWhenConfirmed) {
     source.registers[7] = DecNumber::fromInt(42);
     assembleProgram(source, "LBL B 9 R/S");
     ASSERT_TRUE(saveMemoryImage(source, named.toStdString()).ok);
-    FacePictures pictures;
-    QString failed;
-    ASSERT_TRUE(loadFacePictures(2, pictures, failed));
     for (const bool running : {false, true}) {
         for (const bool yes : {false, true}) {
             CalcEngine engine;
             Settings settings;
-            MainWindow window(engine, settings, 2, pictures, QSize(480, 800));
-            window.loadProgramFile = [&engine](const QString& path) {
-                loadProgramFile(engine, path);
-            };
+            auto face = test::faceWindow(engine, settings);
+            ASSERT_NE(face, nullptr);
             QString asked;
-            window.confirmReplace = [&](QWidget*, const QString& name) {
+            face->confirmReplace = [&](QWidget*, const QString& name) {
                 asked = name;
                 return yes;
             };
+            Workbench bench(engine, settings, std::move(face));
+            MainWindow& window = *bench.face();
             assembleProgram(engine, "LBL A 1 SUM 00 GTO A");
             const auto program = engine.programMemory[0];
             if (running) {
                 window.deliverKey(key::kA);
                 ASSERT_EQ(engine.mode, kRun);
             }
-            window.offerProgramFile(named);
+            bench.offerProgramFile(named);
             EXPECT_EQ(asked, QStringLiteral("named.kv"));
             if (yes) {
                 EXPECT_EQ(engine.programMemory[0], source.programMemory[0]);
