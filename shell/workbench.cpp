@@ -100,11 +100,24 @@ Workbench::Workbench(CalcEngine& engine, Settings& settings, std::unique_ptr<Mai
 
     refresh_.setInterval(kRefreshMs);
     connect(&refresh_, &QTimer::timeout, this, &Workbench::refreshPanels);
-    refresh_.start();
+}
+
+void Workbench::followPanelsOnScreen() {
+    const bool anyShown =
+        programDock_ != nullptr && registersDock_ != nullptr && tapeDock_ != nullptr &&
+        (programDock_->isVisible() || registersDock_->isVisible() || tapeDock_->isVisible());
+    if (!anyShown)
+        refresh_.stop();
+    else if (!refresh_.isActive())
+        refresh_.start();
 }
 
 Workbench::~Workbench() {
     engine_.printerObserver = nullptr;
+    // The panels are destroyed after this window's members: what they signal on the way must
+    // not reach the timers already gone.
+    for (QDockWidget* dock : {programDock_, registersDock_, tapeDock_})
+        dock->disconnect(this);
 }
 
 QDockWidget* Workbench::addPanel(QWidget* panel, const QString& title, const QString& name,
@@ -118,9 +131,11 @@ QDockWidget* Workbench::addPanel(QWidget* panel, const QString& title, const QSt
     toggle->setText(title + QStringLiteral(" panel"));
     toggle->setShortcut(key);
     addAction(toggle);
-    // A panel that comes into view shows the engine as it is now, not as it was.
+    // A panel that comes into view shows the engine as it is now, not as it was; the panels are
+    // kept up to date only while one of them is on screen.
     connect(dock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
         if (visible) refreshPanels();
+        followPanelsOnScreen();
     });
     connect(toggle, &QAction::triggered, this, [this, dock] { fitToPanels(dock); });
     return dock;

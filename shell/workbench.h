@@ -73,6 +73,8 @@ class Workbench : public QMainWindow {
 
     // What the refresh timer does: each shown panel catches up with the engine.
     void refreshPanels();
+    // Whether the refresh timer runs: only while a panel is on screen.
+    [[nodiscard]] bool refreshing() const { return refresh_.isActive(); }
 
     // The file dialogs of Open and Save (tests replace them); the default is the window's.
     FileDialogHook fileDialog;
@@ -90,6 +92,7 @@ class Workbench : public QMainWindow {
     void rememberLayout();
     void fitToPanels(QDockWidget* changed);
     void fitNow();
+    void followPanelsOnScreen();
     [[nodiscard]] QString chooseFile(const FileDialogRequest& request);
 
     CalcEngine& engine_;
@@ -103,7 +106,7 @@ class Workbench : public QMainWindow {
     QDockWidget* tapeDock_ = nullptr;
     QAction* openAction_ = nullptr;
     QAction* saveAction_ = nullptr;
-    QTimer refresh_;
+    QTimer refresh_;  // runs while a panel is on screen
     QTimer fitTimer_;
     QDockWidget* fitChanged_ = nullptr;
     QTimer dropTimer_;

@@ -722,6 +722,26 @@ TEST_F(WorkbenchTest, ExitClosesTheWindowAndEndsTheRun) {
     EXPECT_EQ(settings.top, bench->y());
 }
 
+// The panels are brought up to date at frame rate only while one of them is on screen: the
+// calculator alone wakes nobody.
+TEST_F(WorkbenchTest, RefreshesOnlyWhileAPanelIsShown) {
+    bench->show();
+    QTest::qWait(50);
+    EXPECT_FALSE(bench->refreshing()) << "the face alone";
+    bench->registersAction()->trigger();
+    ASSERT_TRUE(waitFor([&] { return bench->refreshing(); }));
+    bench->tapeAction()->trigger();
+    bench->registersAction()->trigger();
+    QTest::qWait(50);
+    EXPECT_TRUE(bench->refreshing()) << "the tape is still shown";
+    bench->tapeAction()->trigger();
+    ASSERT_TRUE(waitFor([&] { return !bench->refreshing(); }));
+    bench->programAction()->trigger();
+    ASSERT_TRUE(waitFor([&] { return bench->refreshing(); }));
+    bench->close();
+    EXPECT_FALSE(bench->refreshing()) << "a closed window";
+}
+
 // Closed maximised, the window keeps the place and size it had before, not the screen's.
 TEST_F(WorkbenchTest, ClosedMaximisedKeepsTheNormalPlacement) {
     bench->show();
