@@ -26,6 +26,7 @@
 #include "files/pending_text.h"
 #include "files/program_file.h"
 #include "files/program_source.h"
+#include "programming/run_slice.h"
 #include "programming/text_encoding.h"
 
 namespace {
@@ -122,14 +123,7 @@ EMSCRIPTEN_KEEPALIVE const char* kv_paste(const char* clipboard) {
 // Runs at most count steps while a program runs; ends early after a step that asked for a
 // pause (PAU), which the page then shows. Returns the steps run.
 EMSCRIPTEN_KEEPALIVE int kv_run(int count) {
-    CalcEngine& e = calc();
-    int steps = 0;
-    while (e.mode == korvelce::kRun && steps < count) {
-        e.runStep();
-        ++steps;
-        if (e.pauseRequest != 0) break;
-    }
-    return steps;
+    return static_cast<int>(korvelce::runSlice(calc(), count));
 }
 
 EMSCRIPTEN_KEEPALIVE int kv_mode() {
