@@ -36,7 +36,8 @@ using korvelce::CalcEngine;
 std::unique_ptr<CalcEngine> engine;
 int loadedModule = 0;
 bool displayApart = false;
-std::string tape;  // printed lines not yet taken by the page, each ending in '\n'
+std::string displayShown;  // the text kv_display returned last
+std::string tape;          // printed lines not yet taken by the page, each ending in '\n'
 std::vector<std::uint8_t> buffer;
 std::string text;
 
@@ -145,14 +146,19 @@ EMSCRIPTEN_KEEPALIVE int kv_paused() {
 
 // The display text; showValue asks for the value instead of the running display during a run.
 // kv_display_apart tells whether the last two characters of the last text are shown apart (an
-// exponent, or the step code in learn mode).
+// exponent, or the step code in learn mode), and kv_display_number gives the last text as a
+// plain number ("-0.5", "1.5e-12"), as copy writes it and a screen reader says it.
 EMSCRIPTEN_KEEPALIVE const char* kv_display(int showValue) {
     char shown[32];
     displayApart = calc().displayText(shown, sizeof shown, showValue != 0) != 0;
+    displayShown = shown;
     return keep(shown);
 }
 EMSCRIPTEN_KEEPALIVE int kv_display_apart() {
     return displayApart ? 1 : 0;
+}
+EMSCRIPTEN_KEEPALIVE const char* kv_display_number() {
+    return keep(korvelce::plainNumber(displayShown, displayApart));
 }
 
 // What the panels show, as one JSON object.

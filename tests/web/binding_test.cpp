@@ -62,12 +62,21 @@ TEST_F(Binding, KeysGiveTheDisplayTheWindowShows) {
         const char* shown;
         bool apart;
         int error;
+        const char* number;  // the display as a plain number; nullptr: not a number
     };
     const Row rows[] = {
-        {"2 + 3 * 4 =", "14.", false, 0},   {"( 2 + 3 ) * 4 =", "20.", false, 0},
-        {"1 EE 5 +/-", "1-05", true, 0},    {"4 +/- SQRT", "2.", false, 1},
-        {"0 1/X", "9.9999999 99", true, 1}, {"0 1/X CE", "9.9999999 99", true, 0},
-        {"LRN", "000 00", true, 0},
+        {"2 + 3 * 4 =", "14.", false, 0, "14"},
+        {"( 2 + 3 ) * 4 =", "20.", false, 0, "20"},
+        {"1 EE 5 +/-", "1-05", true, 0, "1e-5"},
+        {"4 +/- SQRT", "2.", false, 1, "2"},
+        {"0 1/X", "9.9999999 99", true, 1, "9.9999999e99"},
+        {"0 1/X CE", "9.9999999 99", true, 0, "9.9999999e99"},
+        {"LRN", "000 00", true, 0, nullptr},
+        {".5 +/-", "-0.5", false, 0, "-0.5"},
+        {"1.5 EE 12 +/-", "1.5-12", true, 0, "1.5e-12"},
+        {"1 EE 0", "1 00", true, 0, "1"},
+        {"1 - 1 =", "0.", false, 0, "0"},
+        {"FIX 2 .001 =", "0.00", false, 0, "0.00"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.keys);
@@ -76,7 +85,20 @@ TEST_F(Binding, KeysGiveTheDisplayTheWindowShows) {
         EXPECT_EQ(display(), row.shown);
         EXPECT_EQ(kv_display_apart(), row.apart ? 1 : 0);
         EXPECT_EQ(kv_error(), row.error);
+        if (row.number != nullptr) EXPECT_STREQ(kv_display_number(), row.number);
     }
+}
+
+TEST_F(Binding, TheDisplayNumberIsTheTextShownLast) {
+    // During a pause the value is shown, not the running display: the number follows the text
+    // the page was given.
+    press("LRN LBL A 1 SUM 00 PAU GTO A LRN A");
+    kv_run(1000);
+    ASSERT_EQ(kv_paused(), 1);
+    (void)kv_display(1);
+    EXPECT_STREQ(kv_display_number(), "1");
+    (void)kv_display(0);
+    EXPECT_NE(std::string(kv_display_number()), "1");
 }
 
 TEST_F(Binding, RunsInSlicesThatEndAtAPauseAndStopOnRunStop) {

@@ -426,12 +426,15 @@ const tests = {
       );
     await type(page, ['CLR', '1', '.', '2', '5', '+/-', '=']);
     await waitShown(page, '-1.25');
+    // A screen reader hears the number as copy writes it.
+    assert.equal(await page.$eval('#display', (e) => e.textContent), '-1.25');
     const copy = await clipboardEvent('copy', null);
     assert.deepEqual(copy, { handled: true, text: '-1.25' });
     await type(page, ['CLR', '7']);
     const paste = await clipboardEvent('paste', ' 1.5e-12 ');
     assert.equal(paste.handled, true);
     await waitShown(page, '1.5-12');
+    assert.equal(await page.$eval('#display', (e) => e.textContent), '1.5e-12');
     const before = await state(page);
     await clipboardEvent('paste', 'twelve');
     await waitFor(page, () => /Nothing pasted: "twelve" is not a number/.test(document.body.innerText),

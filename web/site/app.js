@@ -85,6 +85,7 @@ async function start() {
   const view = {
     text: '',
     apart: false,
+    number: '0', // the text as a plain number, for screen readers
     displayVisible: true,
     second: false,
     pressed: null, // { column, row } held under a finger or a PC key
@@ -131,18 +132,19 @@ async function start() {
 
   // The display: read from the engine, told to screen readers and to the tests.
   function showDisplay(showValue) {
-    const { text, apart } = calc.display(showValue);
+    const { text, apart, number } = calc.display(showValue);
     if (text !== view.text || apart !== view.apart) {
       view.text = text;
       view.apart = apart;
       faceDirty = true;
     }
+    view.number = number;
     describeDisplay();
   }
   function describeDisplay() {
     const mode = calc.mode();
     const error = calc.error();
-    const spoken = accessibleDisplayText(view.text, view.apart, mode, blinkTimer !== 0);
+    const spoken = accessibleDisplayText(view.text, view.number, mode, blinkTimer !== 0);
     if (output.textContent !== spoken) output.textContent = spoken;
     if (output.dataset.display !== view.text) output.dataset.display = view.text;
     output.dataset.mode = String(mode);
