@@ -166,9 +166,14 @@ EMSCRIPTEN_KEEPALIVE const char* kv_state_json() {
     using korvelce::jsonString;
     const CalcEngine& e = calc();
     auto flag = [](int v) { return v != 0 ? "true" : "false"; };
+    // Each register as shown, and whether its value is zero: a small value shows as zero
+    // under FIX and is still not zero.
     korvelce::JsonText registers = korvelce::JsonText::array();
-    for (const korvelce::DecNumber& value : e.registers)
+    korvelce::JsonText nonZero = korvelce::JsonText::array();
+    for (const korvelce::DecNumber& value : e.registers) {
         registers.add(jsonString(valueText(value)));
+        nonZero.add(value.isZero() ? "0" : "1");
+    }
     korvelce::JsonText flags = korvelce::JsonText::array();
     for (const auto value : e.userFlags)
         flags.add(value != 0 ? "1" : "0");
@@ -186,6 +191,7 @@ EMSCRIPTEN_KEEPALIVE const char* kv_state_json() {
                     .field("format", std::to_string(e.displayFormat))
                     .field("t", jsonString(valueText(e.tRegister)))
                     .field("registers", registers.text())
+                    .field("nonZero", nonZero.text())
                     .field("flags", flags.text())
                     .field("pc", std::to_string(e.programCounter))
                     .field("learnPointer", std::to_string(e.learnPointer))

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "files/key_tokens.h"
@@ -46,6 +47,26 @@ void fill(const std::string& bytes) {
 std::string importBytes(const char* name, const std::string& bytes) {
     fill(bytes);
     return kv_import(name);
+}
+
+// The elements of the array called name in the panels' state, as written (strings quoted).
+std::vector<std::string> stateArray(std::string_view name) {
+    const std::string state = kv_state_json();
+    const std::string key = "\"" + std::string(name) + "\":[";
+    const std::size_t start = state.find(key);
+    if (start == std::string::npos) return {};
+    std::vector<std::string> items(1);
+    bool quoted = false;
+    for (std::size_t i = start + key.size(); i < state.size(); ++i) {
+        const char c = state[i];
+        if (c == '"') quoted = !quoted;
+        if (!quoted && c == ']') break;
+        if (!quoted && c == ',')
+            items.emplace_back();
+        else
+            items.back() += c;
+    }
+    return items;
 }
 
 class Binding : public ::testing::Test {
@@ -273,6 +294,38 @@ TEST_F(Binding, ModulesAndThePanelsState) {
     // Learn mode always shows the user's program.
     press("LRN");
     EXPECT_NE(std::string(kv_state_json()).find("\"bank\":0,\"marker\":0"), std::string::npos);
+}
+
+TEST_F(Binding, RegistersSayWhetherTheirValueIsZeroWhateverTheyShow) {
+    struct Row {
+        const char* keys;
+        const char* shown;  // R05 as the panel shows it
+        const char* nonZero;
+    };
+    const Row rows[] = {
+        {"FIX 2 .001 STO 05", "\"0.00\"", "1"},
+        {"FIX 2 .004 +/- STO 05", "\"-0.00\"", "1"},
+        {"FIX 0 .4 STO 05", "\"0.\"", "1"},
+        {"1 EE 99 +/- STO 05", "\"1.-99\"", "1"},
+        {"7 STO 05", "\"7.\"", "1"},
+        {"FIX 2 7 STO 05 7 INV SUM 05", "\"0.00\"", "0"},
+        {"FIX 2", "\"0.00\"", "0"},
+        {"", "\"0.\"", "0"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.keys);
+        kv_reset();
+        press(row.keys);
+        const std::vector<std::string> registers = stateArray("registers");
+        const std::vector<std::string> nonZero = stateArray("nonZero");
+        ASSERT_EQ(registers.size(), 100U);
+        ASSERT_EQ(nonZero.size(), 100U);
+        EXPECT_EQ(registers[5], row.shown);
+        EXPECT_EQ(nonZero[5], row.nonZero);
+        // Every other register stays zero.
+        EXPECT_EQ(std::count(nonZero.begin(), nonZero.end(), "1"),
+                  std::string_view(row.nonZero) == "1" ? 1 : 0);
+    }
 }
 
 }  // namespace

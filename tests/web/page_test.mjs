@@ -21,7 +21,7 @@ import {
   waitShown,
 } from './support/page_session.mjs';
 
-const code = { A: 11, SUM: 44, GTO: 61, LBL: 76 };
+const code = { A: 11, SUM: 44, GTO: 61, LBL: 76, FIX: 58 };
 const op = { plus: 85, times: 65, equals: 95, clr: 25 };
 
 // korvelce-cli built to WebAssembly, run under node on the real file system.
@@ -85,6 +85,27 @@ async function runAndStop(page, millis = 300) {
   assert.equal(await runningNextFrame(page), false, 'R/S stops the run by the next frame');
   const registers = (await state(page)).registers;
   return Number.parseFloat(registers[0]);
+}
+
+// What read() gives once it satisfies check, or within five seconds; the last reading otherwise.
+async function settle(read, check) {
+  const end = Date.now() + 5000;
+  for (;;) {
+    const value = await read();
+    if (check(value) || Date.now() > end) return value;
+    await new Promise((resolve) => setTimeout(resolve, 50));
+  }
+}
+
+// Presses keys by code through the page's hook, for keys without a PC key.
+async function pressCodes(page, codes) {
+  await page.evaluate((list) => list.forEach((c) => window.korvelce.press(c)), codes);
+}
+
+// The registers the panel shows, as [name, value] rows.
+async function shownRegisters(page) {
+  return page.$$eval('#registers tbody tr', (rows) =>
+    rows.filter((row) => !row.hidden).map((row) => [row.cells[0].textContent, row.cells[1].textContent]));
 }
 
 function imageProgram(bytes) {
@@ -441,6 +462,27 @@ const tests = {
       'the refusal');
     assert.deepEqual(await state(page), before, 'a refused paste changes nothing');
     await session.screenshot(page, 'copy-paste');
+  },
+
+  // "Only registers not zero" goes by the value: 0.001 shown as 0.00 under FIX 2 stays.
+  async 'registers-nonzero'(session) {
+    const page = await session.open();
+    await pressCodes(page, [code.FIX, 2]);
+    await type(page, ['.', '0', '0', '1', 'STO', '0', '5', '3', 'STO', '0', '7']);
+    await clickControl(page, '#registers-nonzero');
+    const expected = [['R05', '0.00'], ['R07', '3.00']];
+    const same = (want) => (rows) => JSON.stringify(rows) === JSON.stringify(want);
+    assert.deepEqual(await settle(() => shownRegisters(page), same(expected)), expected);
+    await page.$eval('#panel-registers', (panel) => panel.scrollIntoView({ block: 'center' }));
+    await session.screenshot(page, 'registers-nonzero');
+    // A register that becomes zero goes, one that stops being zero comes back, with the same
+    // text shown.
+    await type(page, ['0', 'STO', '0', '5', '.', '0', '0', '4', 'STO', '0', '9']);
+    const later = [['R07', '3.00'], ['R09', '0.00']];
+    assert.deepEqual(await settle(() => shownRegisters(page), same(later)), later);
+    await clickControl(page, '#registers-nonzero');
+    await waitFor(page, () => [...document.querySelectorAll('#registers tbody tr')].every((r) => !r.hidden),
+      'every register');
   },
 
   // After one visit the page opens and computes with the server gone: every file comes from

@@ -124,17 +124,16 @@ export class RegistersPanel {
     this.last = null;
   }
 
-  static isZero(text) {
-    return !/[1-9]/.test(text.trim().replace(/ .*$/, '')); // digits before any exponent
-  }
-
+  // Whether a register is zero comes from its value, not from what it shows: 0.001 under FIX 2
+  // shows "0.00" and is not zero.
   refresh(state) {
     const last = this.last;
     const nonZeroOnly = this.nonZero.checked;
     state.registers.forEach((text, i) => {
-      if (last && last.registers[i] === text) return;
+      const zero = state.nonZero[i] !== 1;
+      if (last && last.registers[i] === text && (last.nonZero[i] !== 1) === zero) return;
       this.cells[i].textContent = text.trim();
-      this.rows[i].hidden = nonZeroOnly && RegistersPanel.isZero(text);
+      this.rows[i].hidden = nonZeroOnly && zero;
     });
     const set = (field, value) => {
       if (field.textContent !== value) field.textContent = value;
@@ -197,7 +196,9 @@ export class Panels {
     this.lastJson = '';
     this.lastListing = '';
     this.seen = '';
-    registers.onChange = () => this.invalidate();
+    // The state is the same after a change of what the registers panel shows: it is drawn
+    // again at once.
+    registers.onChange = () => this.refresh(true);
   }
 
   invalidate() {
