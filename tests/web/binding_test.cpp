@@ -69,6 +69,16 @@ std::vector<std::string> stateArray(std::string_view name) {
     return items;
 }
 
+// The field called name of the panels' state, as written.
+std::string stateField(std::string_view name) {
+    const std::string state = kv_state_json();
+    const std::string key = "\"" + std::string(name) + "\":";
+    const std::size_t start = state.find(key);
+    if (start == std::string::npos) return "";
+    const std::size_t end = state.find_first_of(",}", start + key.size());
+    return state.substr(start + key.size(), end - start - key.size());
+}
+
 class Binding : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -325,6 +335,31 @@ TEST_F(Binding, RegistersSayWhetherTheirValueIsZeroWhateverTheyShow) {
         // Every other register stays zero.
         EXPECT_EQ(std::count(nonZero.begin(), nonZero.end(), "1"),
                   std::string_view(row.nonZero) == "1" ? 1 : 0);
+    }
+}
+
+TEST_F(Binding, TheListingMarksTheStepTheWindowMarks) {
+    ASSERT_EQ(kv_load_module(110), 1);
+    struct Row {
+        const char* keys;
+        const char* bank;
+        const char* marker;  // -1: no step marked
+    };
+    const Row rows[] = {
+        {"", "0", "0"},
+        {"GTO 0 1 2", "0", "12"},
+        {"LRN SST SST", "0", "2"},
+        // A library program chosen and not entered: no step is marked.
+        {"PGM 01", "1", "-1"},
+        {"PGM 01 LRN", "0", "0"},
+        {"GTO 0 1 2 PGM 02", "2", "-1"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.keys);
+        kv_reset();
+        press(row.keys);
+        EXPECT_EQ(stateField("bank"), row.bank);
+        EXPECT_EQ(stateField("marker"), row.marker);
     }
 }
 

@@ -21,7 +21,7 @@ import {
   waitShown,
 } from './support/page_session.mjs';
 
-const code = { A: 11, SUM: 44, GTO: 61, LBL: 76, FIX: 58 };
+const code = { A: 11, SUM: 44, GTO: 61, LBL: 76, PGM: 36, FIX: 58 };
 const op = { plus: 85, times: 65, equals: 95, clr: 25 };
 
 // korvelce-cli built to WebAssembly, run under node on the real file system.
@@ -483,6 +483,35 @@ const tests = {
     await clickControl(page, '#registers-nonzero');
     await waitFor(page, () => [...document.querySelectorAll('#registers tbody tr')].every((r) => !r.hidden),
       'every register');
+  },
+
+  // The listing marks the engine's step: the program counter in the user's program, none for a
+  // library program chosen with PGM, the learn pointer in learn mode.
+  async 'listing-marker'(session) {
+    const page = await session.open();
+    const listing = () => page.evaluate(() => ({
+      caption: document.querySelector('#listing-caption').textContent,
+      marked: [...document.querySelectorAll('#listing li.current')].map((li) => li.textContent),
+    }));
+    const cases = [
+      { keys: ['GTO', '0', '1', '2'], codes: [], caption: 'Your program — program counter at step 012', marked: /^012 / },
+      { keys: [], codes: [code.PGM, 0, 1], caption: /^Library .* \(module 110\), program 01(: .*)? \(read-only\)$/, marked: null },
+      // Learn mode starts at the program counter.
+      { keys: ['LRN'], codes: [], caption: 'Your program — learn mode, step 012', marked: /^012 / },
+    ];
+    for (const { keys, codes, caption, marked } of cases) {
+      await type(page, keys);
+      await pressCodes(page, codes);
+      const fits = (text) => (typeof caption === 'string' ? text === caption : caption.test(text));
+      const now = await settle(listing, (shown) => fits(shown.caption));
+      assert.ok(fits(now.caption), `the caption "${now.caption}" is ${caption}`);
+      if (marked === null) assert.deepEqual(now.marked, [], `no step marked under "${now.caption}"`);
+      else assert.ok(now.marked.length === 1 && marked.test(now.marked[0]), `marked ${now.marked}`);
+      if (codes.length > 0) {
+        await page.$eval('#panel-listing', (panel) => panel.scrollIntoView({ block: 'center' }));
+        await session.screenshot(page, 'listing-pgm');
+      }
+    }
   },
 
   // After one visit the page opens and computes with the server gone: every file comes from

@@ -1,7 +1,7 @@
-// The workbench beside the face: the program listing (following the learn pointer or the
-// program counter), the registers with flags and modes, and the printer tape. Panels are
-// refreshed from the engine's JSON at most once per frame, only when shown, and their DOM is
-// touched only where something changed.
+// The workbench beside the face: the program listing (marking the step the engine marks), the
+// registers with flags and modes, and the printer tape. Panels are refreshed from the engine's
+// JSON at most once per frame, only when shown, and their DOM is touched only where something
+// changed.
 import { MODE_LEARN, MODE_RUN } from './calc.js';
 
 const ROWS_PER_PAGE = 20;
@@ -28,19 +28,20 @@ export class ListingPanel {
     this.captionText = '';
   }
 
+  // The marked step is the engine's (-1: none, as for a library program chosen with PGM and
+  // not entered yet), so the page marks what the window marks.
   refresh(state, json) {
-    const learning = state.mode === MODE_LEARN;
     const bank = state.bank;
-    const marker = learning ? state.learnPointer : state.pc;
+    const marker = state.marker;
     if (json !== this.json || this.rows.length <= marker) this.fill(json, marker);
     let caption =
       bank > 0
         ? `Library ${this.calc.moduleName(state.module) || 'module'} (module ${state.module}), ` +
           `program ${pad(bank, 2)}${state.programTitle ? `: ${state.programTitle}` : ''} (read-only)`
         : 'Your program';
-    if (learning) caption += ` — learn mode, step ${pad(marker, 3)}`;
+    if (state.mode === MODE_LEARN) caption += ` — learn mode, step ${pad(marker, 3)}`;
     else if (state.mode === MODE_RUN) caption += ' — running';
-    else caption += ` — program counter at step ${pad(marker, 3)}`;
+    else if (marker >= 0) caption += ` — program counter at step ${pad(marker, 3)}`;
     if (caption !== this.captionText) {
       this.captionText = caption;
       this.caption.textContent = caption;
@@ -62,6 +63,8 @@ export class ListingPanel {
       return item;
     });
     this.list.replaceChildren(fragment);
+    // With no step marked, another program is shown from its start.
+    if (marker < 0) this.list.scrollTop = 0;
     this.marker = -2;
   }
 
