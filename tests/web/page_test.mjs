@@ -514,6 +514,53 @@ const tests = {
     }
   },
 
+  // Past 10,000 lines the oldest printed lines go, one for one, and the kept tape is the one
+  // shown.
+  async 'tape-limit'(session) {
+    const page = await session.open();
+    // R00 counts up and each count is printed: the tape holds consecutive numbers.
+    await type(page, ['LRN', 'LBL', 'A', '1', 'SUM', '0', '0', 'RCL', '0', '0', 'PRT', 'GTO', 'A', 'LRN']);
+    await page.focus('#face');
+    await type(page, ['A']);
+    try {
+      await page.waitForFunction(() => Number.parseFloat(window.korvelce.state().registers[0]) > 10500,
+        { timeout: 60000, polling: 100 });
+    } catch {
+      assert.fail('the printing loop did not pass 10,500 counts');
+    }
+    await type(page, ['R/S']);
+    await waitFor(page, () => !window.korvelce.running(), 'R/S to stop the run');
+    const counted = Number.parseFloat((await state(page)).registers[0]);
+    const tapeLines = async () =>
+      (await page.$eval('#tape', (e) => e.textContent)).split('\n').slice(0, -1).map((l) => l.trim());
+    const lines = await tapeLines();
+    assert.equal(lines.length, 10000, 'the tape keeps 10,000 lines');
+    const last = Number.parseFloat(lines.at(-1));
+    assert.ok(last === counted || last === counted - 1, `the last line is the last count (${last}, ${counted})`);
+    lines.forEach((line, i) => assert.equal(Number.parseFloat(line), last - 9999 + i, `line ${i}: ${line}`));
+    // On screen too: 10,000 lines high, nothing between the lines (the line height is rounded
+    // to a fraction of a pixel, which adds up to a line or two over the tape).
+    const rows = await page.$eval('#tape', (tape) => {
+      const style = getComputedStyle(tape);
+      const padding = Number.parseFloat(style.paddingTop) + Number.parseFloat(style.paddingBottom);
+      return (tape.scrollHeight - padding) / Number.parseFloat(style.lineHeight);
+    });
+    assert.ok(Math.abs(rows - 10000) < 10, `the tape is ${rows} lines high`);
+
+    // The tape is kept as shown, and stays at 10,000 lines with the next print.
+    await waitFor(page, () => localStorage.getItem('korvelce.tape') === document.querySelector('#tape').textContent,
+      'the tape to be kept');
+    await type(page, ['CLR', '5', 'PRT']);
+    const after = await settle(tapeLines, (shown) => shown.at(-1) === '5.');
+    assert.equal(after.at(-1), '5.', `the printed 5 ends the tape (${after.slice(-3)})`);
+    assert.equal(after.length, 10000);
+    assert.deepEqual(after.slice(0, -1), lines.slice(1), 'one line went for one line printed');
+    await waitFor(page, () => localStorage.getItem('korvelce.tape') === document.querySelector('#tape').textContent,
+      'the new tape to be kept');
+    await page.$eval('#tape', (tape) => tape.scrollIntoView({ block: 'center' }));
+    await session.screenshot(page, 'tape-limit');
+  },
+
   // After one visit the page opens and computes with the server gone: every file comes from
   // the service worker's cache.
   async offline(session) {

@@ -1,6 +1,6 @@
 // The page's pure parts under node, imported from the built site: what a screen reader hears of
-// the display, the keyboard map's lookup rules, the key grid's hit-testing, and the saved state
-// in a storage that fails.
+// the display, the keyboard map's lookup rules, the key grid's hit-testing, the saved state in a
+// storage that fails, and the printer tape's line limit on a small stand-in for the DOM.
 //
 //   node --test page_units_test.mjs    with KORVELCE_SITE_DIR set to the built site
 import assert from 'node:assert/strict';
@@ -16,6 +16,7 @@ const { accessibleDisplayText } = await load('display.js');
 const { KeyMap } = await load('keyboard.js');
 const { hitTest } = await load('face.js');
 const storage = await load('storage.js');
+const { TapePanel } = await load('panels.js');
 const face = JSON.parse(readFileSync(join(site, 'face', 'face.json'), 'utf8'));
 
 test('the display as a screen reader hears it', () => {
@@ -134,4 +135,104 @@ test('the saved state survives a storage that is missing, full or holds somethin
   assert.equal(none.saveImage(image), false);
   assert.equal(none.loadImage(), null);
   delete globalThis.window;
+});
+
+// As much of the DOM as the tape uses: elements holding elements and text, text that grows at
+// its end and shrinks at its start.
+class FakeText {
+  constructor(data) {
+    this.data = data;
+    this.parent = null;
+  }
+  get length() {
+    return this.data.length;
+  }
+  get textContent() {
+    return this.data;
+  }
+  appendData(text) {
+    this.data += text;
+  }
+  deleteData(offset, count) {
+    this.data = this.data.slice(0, offset) + this.data.slice(offset + count);
+  }
+  remove() {
+    this.parent?.children.splice(this.parent.children.indexOf(this), 1);
+    this.parent = null;
+  }
+}
+
+class FakeElement extends FakeText {
+  constructor(document) {
+    super('');
+    this.ownerDocument = document;
+    this.children = [];
+    this.scrollTop = 0;
+    this.clientHeight = 100;
+  }
+  get textContent() {
+    return this.children.map((child) => child.textContent).join('');
+  }
+  set textContent(text) {
+    this.children = [];
+    if (text) this.append(new FakeText(text));
+  }
+  get scrollHeight() {
+    return this.textContent.length;
+  }
+  append(child) {
+    child.remove();
+    child.parent = this;
+    this.children.push(child);
+  }
+}
+
+test('the tape keeps exactly its last 10,000 lines however they are printed', () => {
+  const document = {
+    createElement: () => new FakeElement(document),
+    createTextNode: (text) => new FakeText(text),
+  };
+  const pre = new FakeElement(document);
+  const root = { querySelector: (selector) => (selector === '#tape' ? pre : null) };
+  const lines = (from, count) => Array.from({ length: count }, (_, i) => `${from + i}.\n`).join('');
+  // The tape as it must read: everything printed, cut after its (count - 10,000)th line feed.
+  const lastLines = (text) => {
+    const feeds = [...text.matchAll(/\n/g)].map((m) => m.index);
+    return feeds.length <= 10000 ? text : text.slice(feeds[feeds.length - 10001] + 1);
+  };
+  const rows = [
+    // what is printed, one append each
+    ['one line at a time', Array.from({ length: 10100 }, (_, i) => lines(i, 1))],
+    ['the whole tape at once, and more', [lines(0, 10000), lines(10000, 1), lines(10001, 70)]],
+    ['more than the tape in one go', [lines(0, 25003)]],
+    ['slices of odd sizes', Array.from({ length: 300 }, (_, i) => lines(i * 100, 1 + ((i * 37) % 90)))],
+    ['a line in two parts', [lines(0, 9999), 'half', ' and half\n', lines(1, 3)]],
+    ['a kept tape without its last line feed', ['first\n'.repeat(10000) + 'open', ' end\n', lines(0, 130)]],
+  ];
+  for (const [what, appends] of rows) {
+    const tape = new TapePanel(root);
+    tape.clear();
+    let all = '';
+    let changes = tape.changes;
+    for (const text of appends) {
+      tape.append(text);
+      all += text;
+      assert.equal(tape.changes, ++changes, `${what}: every print is a change`);
+    }
+    const expected = lastLines(all);
+    assert.equal(tape.text(), expected, what);
+    assert.equal(tape.lines, Math.min(10000, (all.match(/\n/g) ?? []).length), what);
+    // Small blocks, so that a print or a cut touches little of the tape.
+    assert.ok(pre.children.length <= 10000 / 64 + 2, `${what}: ${pre.children.length} blocks`);
+    const longest = Math.max(...pre.children.map((block) => (block.textContent.match(/\n/g) ?? []).length));
+    assert.ok(longest <= 64, `${what}: a block of ${longest} lines`);
+  }
+  const tape = new TapePanel(root);
+  tape.append('5.\n');
+  const before = tape.changes;
+  tape.append('');
+  assert.equal(tape.changes, before, 'nothing printed is no change');
+  tape.clear();
+  assert.equal(tape.text(), '');
+  assert.equal(tape.changes, before + 1, 'clearing is a change');
 });

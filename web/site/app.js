@@ -60,11 +60,10 @@ async function start() {
   const output = $('#display');
   const store = new Store((message) => status(message, 8000));
   // The state and, when it changed, the printer tape (the tape is made below).
-  let savedTape = store.loadTape();
+  let savedTapeChanges = 0;
   const saves = new SaveSchedule(() => {
     store.saveImage(calc.image());
-    const text = tape.text();
-    if (text !== savedTape && store.saveTape(text)) savedTape = text;
+    if (tape.changes !== savedTapeChanges && store.saveTape(tape.text())) savedTapeChanges = tape.changes;
   });
   const face = new FaceView(canvas, data, 'face/');
   const keyMap = new KeyMap(data.keyMap);
@@ -99,7 +98,10 @@ async function start() {
   const listing = new ListingPanel($('#panel-listing'), calc);
   const registers = new RegistersPanel($('#panel-registers'), store);
   const tape = new TapePanel($('#panel-tape'));
+  const savedTape = store.loadTape();
   tape.append(savedTape);
+  // A kept tape longer than the panel keeps is written again shortened.
+  savedTapeChanges = tape.text() === savedTape ? tape.changes : -1;
   const panels = new Panels(calc, listing, registers);
 
   // Drawing, at most once per frame.
