@@ -74,6 +74,20 @@ test('PC keys give the face keys of the desktop map, with its Shift rule', () =>
   }
 });
 
+test('the codes the page treats apart are those of the face keys with their legends', () => {
+  const rows = [
+    // face.json field, legend of the one key with that code
+    ['secondKeyCode', '2nd'],
+    ['gtoKeyCode', 'GTO'],
+    ['runStopKeyCode', 'R/S'],
+  ];
+  for (const [field, legend] of rows) {
+    assert.ok(Number.isInteger(face[field]), `${field} in face.json`);
+    const keys = face.keys.filter((k) => k.code === face[field]);
+    assert.deepEqual(keys.map((k) => k.legend), [legend], field);
+  }
+});
+
 test('hit-testing finds every key at its centre and nothing between the keys', () => {
   for (const { layout, scale } of face.scales) {
     for (const k of face.keys) {

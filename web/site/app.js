@@ -2,7 +2,7 @@
 // codes the way the desktop window does (the 2nd state is the face's, not the engine's; keys act
 // on release of the finger, on press of the PC key), paints after every key, drives runs,
 // blinks the display on error, keeps the state, and wires the panels and files.
-import { loadCalculator, MODE_CALCULATE, MODE_LEARN, MODE_RUN, RUN_STOP } from './calc.js';
+import { loadCalculator, MODE_CALCULATE, MODE_LEARN, MODE_RUN } from './calc.js';
 import { accessibleDisplayText } from './display.js';
 import { FaceView } from './face.js';
 import { download, setUpFileInput } from './files.js';
@@ -12,7 +12,6 @@ import { Runner } from './runner.js';
 import { DEFAULT_MODULE, SaveSchedule, Store } from './storage.js';
 
 const BLINK_MS = 200; // the display's blink period while the engine is in error
-const GTO_CODE = 61;
 const PANEL_RUN_INTERVAL_MS = 250; // panels refresh a few times a second during a run
 const MODULES = [110, 128];
 
@@ -175,7 +174,7 @@ async function start() {
   }
 
   const runner = new Runner(calc, {
-    gtoHeld: () => view.pressed !== null && keyAt(view.pressed.column, view.pressed.row).code === GTO_CODE,
+    gtoHeld: () => view.pressed !== null && keyAt(view.pressed.column, view.pressed.row).code === data.gtoKeyCode,
     afterSlice(showValue) {
       takeTape();
       showDisplay(showValue);
@@ -212,7 +211,7 @@ async function start() {
     // A program just keyed in is saved at once; any other change once the keys rest.
     if (before === MODE_LEARN && calc.mode() !== MODE_LEARN) saves.now();
     else saves.soon();
-    if (code === RUN_STOP) runner.nudge();
+    if (code === data.runStopKeyCode) runner.nudge();
     afterKey();
   }
 

@@ -6,7 +6,6 @@ import createKorvelce from './korvelce.js';
 export const MODE_CALCULATE = 0;
 export const MODE_LEARN = 1;
 export const MODE_RUN = 2;
-export const RUN_STOP = 91;
 
 export async function loadCalculator() {
   const module = await createKorvelce();
