@@ -24,13 +24,13 @@
 #include <string_view>
 
 #include "cli/commands.h"
-#include "cli/run_keys.h"
 #include "cli/terminal_display.h"
 #include "engine/calc_engine.h"
 #include "engine/shell_services.h"
 #include "files/listing.h"
 #include "files/memory_image.h"
 #include "files/module_resources.h"
+#include "programming/run_slice.h"
 
 namespace korvelce {
 

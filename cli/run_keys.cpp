@@ -13,16 +13,6 @@ RunOutcome runToStop(CalcEngine& engine, std::int64_t maxSteps) {
     return RunOutcome::kDone;
 }
 
-std::int64_t runSlice(CalcEngine& engine, std::int64_t count) {
-    std::int64_t steps = 0;
-    while (engine.mode == kRun && steps < count) {
-        engine.runStep();
-        ++steps;
-        if (engine.pauseRequest != 0) break;
-    }
-    return steps;
-}
-
 RunOutcome pressAndRun(CalcEngine& engine, int code, std::int64_t maxSteps) {
     engine.pressKey(code);
     return runToStop(engine, maxSteps);

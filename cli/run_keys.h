@@ -16,9 +16,4 @@ RunOutcome pressAndRun(CalcEngine& engine, int code, std::int64_t maxSteps);
 // Executes steps while the engine is in run mode, at most maxSteps of them.
 RunOutcome runToStop(CalcEngine& engine, std::int64_t maxSteps);
 
-// Executes at most count steps while the engine is in run mode, and ends early after a step
-// that asked for a pause (PAU), so that the front end can show it. Returns the steps executed.
-// A front end runs a program in such slices to stay responsive between them.
-std::int64_t runSlice(CalcEngine& engine, std::int64_t count);
-
 }  // namespace korvelce

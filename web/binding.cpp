@@ -26,6 +26,7 @@
 #include "files/pending_text.h"
 #include "files/program_file.h"
 #include "files/program_source.h"
+#include "programming/run_slice.h"
 #include "programming/text_encoding.h"
 
 namespace {
@@ -35,7 +36,8 @@ using korvelce::CalcEngine;
 std::unique_ptr<CalcEngine> engine;
 int loadedModule = 0;
 bool displayApart = false;
-std::string tape;  // printed lines not yet taken by the page, each ending in '\n'
+std::string displayShown;  // the text kv_display returned last
+std::string tape;          // printed lines not yet taken by the page, each ending in '\n'
 std::vector<std::uint8_t> buffer;
 std::string text;
 
@@ -122,14 +124,7 @@ EMSCRIPTEN_KEEPALIVE const char* kv_paste(const char* clipboard) {
 // Runs at most count steps while a program runs; ends early after a step that asked for a
 // pause (PAU), which the page then shows. Returns the steps run.
 EMSCRIPTEN_KEEPALIVE int kv_run(int count) {
-    CalcEngine& e = calc();
-    int steps = 0;
-    while (e.mode == korvelce::kRun && steps < count) {
-        e.runStep();
-        ++steps;
-        if (e.pauseRequest != 0) break;
-    }
-    return steps;
+    return static_cast<int>(korvelce::runSlice(calc(), count));
 }
 
 EMSCRIPTEN_KEEPALIVE int kv_mode() {
@@ -151,14 +146,19 @@ EMSCRIPTEN_KEEPALIVE int kv_paused() {
 
 // The display text; showValue asks for the value instead of the running display during a run.
 // kv_display_apart tells whether the last two characters of the last text are shown apart (an
-// exponent, or the step code in learn mode).
+// exponent, or the step code in learn mode), and kv_display_number gives the last text as a
+// plain number ("-0.5", "1.5e-12"), as copy writes it and a screen reader says it.
 EMSCRIPTEN_KEEPALIVE const char* kv_display(int showValue) {
     char shown[32];
     displayApart = calc().displayText(shown, sizeof shown, showValue != 0) != 0;
+    displayShown = shown;
     return keep(shown);
 }
 EMSCRIPTEN_KEEPALIVE int kv_display_apart() {
     return displayApart ? 1 : 0;
+}
+EMSCRIPTEN_KEEPALIVE const char* kv_display_number() {
+    return keep(korvelce::plainNumber(displayShown, displayApart));
 }
 
 // What the panels show, as one JSON object.
@@ -166,9 +166,14 @@ EMSCRIPTEN_KEEPALIVE const char* kv_state_json() {
     using korvelce::jsonString;
     const CalcEngine& e = calc();
     auto flag = [](int v) { return v != 0 ? "true" : "false"; };
+    // Each register as shown, and whether its value is zero: a small value shows as zero
+    // under FIX and is still not zero.
     korvelce::JsonText registers = korvelce::JsonText::array();
-    for (const korvelce::DecNumber& value : e.registers)
+    korvelce::JsonText nonZero = korvelce::JsonText::array();
+    for (const korvelce::DecNumber& value : e.registers) {
         registers.add(jsonString(valueText(value)));
+        nonZero.add(value.isZero() ? "0" : "1");
+    }
     korvelce::JsonText flags = korvelce::JsonText::array();
     for (const auto value : e.userFlags)
         flags.add(value != 0 ? "1" : "0");
@@ -186,6 +191,7 @@ EMSCRIPTEN_KEEPALIVE const char* kv_state_json() {
                     .field("format", std::to_string(e.displayFormat))
                     .field("t", jsonString(valueText(e.tRegister)))
                     .field("registers", registers.text())
+                    .field("nonZero", nonZero.text())
                     .field("flags", flags.text())
                     .field("pc", std::to_string(e.programCounter))
                     .field("learnPointer", std::to_string(e.learnPointer))

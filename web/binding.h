@@ -21,6 +21,7 @@ int kv_angle();
 int kv_paused();
 const char* kv_display(int showValue);
 int kv_display_apart();
+const char* kv_display_number();
 const char* kv_state_json();
 const char* kv_listing_json();
 std::uint8_t* kv_buffer(int size);

@@ -1,6 +1,7 @@
 // Writes the calculator face for the browser: the pictures of the largest screen mode drawn at
 // a few scales, and face.json, which holds the layout table at each scale, every key's codes and
-// legends, the case colours and the window's default keyboard map. The page draws and hit-tests
+// legends, the codes the page treats apart (2nd, GTO, R/S), the case colours and the window's
+// default keyboard map. The page draws and hit-tests
 // with exactly what the window uses, so the two faces cannot drift apart.
 //
 //   korvelce_web_face OUTPUT_FOLDER SCALE...
@@ -16,6 +17,7 @@
 
 #include <cstdio>
 
+#include "engine/key_codes.h"
 #include "shell/face_drawing.h"
 #include "shell/key_map.h"
 #include "shell/layout.h"
@@ -162,6 +164,8 @@ int main(int argc, char** argv) {
         {"bodyBottom", korvelce::bodyBottomColour().name()},
         {"keys", keysArray()},
         {"secondKeyCode", korvelce::kSecondKeyCode},
+        {"gtoKeyCode", korvelce::key::kGto},
+        {"runStopKeyCode", korvelce::key::kRunStop},
         {"keyMap", keyMapArray()},
     };
     QFile json(out.filePath(QStringLiteral("face.json")));

@@ -30,6 +30,14 @@ TEST(ClipboardNumber, PlainNumbersFromDisplayTexts) {
         {"9.9999999 99", true, "9.9999999e99"},
         {"1.-99", true, "1e-99"},
         {"-12.5 05", true, "-12.5e5"},
+        // The display's whole field, blanks before the number.
+        {"           14.", false, "14"},
+        {"       .5", false, "0.5"},
+        {"         -0.5", false, "-0.5"},
+        {"          -0.", false, "0"},
+        {"     1.5 -12", true, "1.5e-12"},
+        {" 6.0221408 23", true, "6.0221408e23"},
+        {"  1.  00", true, "1"},
     };
     for (const auto& row : rows)
         EXPECT_EQ(plainNumber(row.text, row.exponent), row.number) << row.text;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "files/key_tokens.h"
@@ -48,6 +49,36 @@ std::string importBytes(const char* name, const std::string& bytes) {
     return kv_import(name);
 }
 
+// The elements of the array called name in the panels' state, as written (strings quoted).
+std::vector<std::string> stateArray(std::string_view name) {
+    const std::string state = kv_state_json();
+    const std::string key = "\"" + std::string(name) + "\":[";
+    const std::size_t start = state.find(key);
+    if (start == std::string::npos) return {};
+    std::vector<std::string> items(1);
+    bool quoted = false;
+    for (std::size_t i = start + key.size(); i < state.size(); ++i) {
+        const char c = state[i];
+        if (c == '"') quoted = !quoted;
+        if (!quoted && c == ']') break;
+        if (!quoted && c == ',')
+            items.emplace_back();
+        else
+            items.back() += c;
+    }
+    return items;
+}
+
+// The field called name of the panels' state, as written.
+std::string stateField(std::string_view name) {
+    const std::string state = kv_state_json();
+    const std::string key = "\"" + std::string(name) + "\":";
+    const std::size_t start = state.find(key);
+    if (start == std::string::npos) return "";
+    const std::size_t end = state.find_first_of(",}", start + key.size());
+    return state.substr(start + key.size(), end - start - key.size());
+}
+
 class Binding : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -62,12 +93,21 @@ TEST_F(Binding, KeysGiveTheDisplayTheWindowShows) {
         const char* shown;
         bool apart;
         int error;
+        const char* number;  // the display as a plain number; nullptr: not a number
     };
     const Row rows[] = {
-        {"2 + 3 * 4 =", "14.", false, 0},   {"( 2 + 3 ) * 4 =", "20.", false, 0},
-        {"1 EE 5 +/-", "1-05", true, 0},    {"4 +/- SQRT", "2.", false, 1},
-        {"0 1/X", "9.9999999 99", true, 1}, {"0 1/X CE", "9.9999999 99", true, 0},
-        {"LRN", "000 00", true, 0},
+        {"2 + 3 * 4 =", "14.", false, 0, "14"},
+        {"( 2 + 3 ) * 4 =", "20.", false, 0, "20"},
+        {"1 EE 5 +/-", "1-05", true, 0, "1e-5"},
+        {"4 +/- SQRT", "2.", false, 1, "2"},
+        {"0 1/X", "9.9999999 99", true, 1, "9.9999999e99"},
+        {"0 1/X CE", "9.9999999 99", true, 0, "9.9999999e99"},
+        {"LRN", "000 00", true, 0, nullptr},
+        {".5 +/-", "-0.5", false, 0, "-0.5"},
+        {"1.5 EE 12 +/-", "1.5-12", true, 0, "1.5e-12"},
+        {"1 EE 0", "1 00", true, 0, "1"},
+        {"1 - 1 =", "0.", false, 0, "0"},
+        {"FIX 2 .001 =", "0.00", false, 0, "0.00"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.keys);
@@ -76,7 +116,20 @@ TEST_F(Binding, KeysGiveTheDisplayTheWindowShows) {
         EXPECT_EQ(display(), row.shown);
         EXPECT_EQ(kv_display_apart(), row.apart ? 1 : 0);
         EXPECT_EQ(kv_error(), row.error);
+        if (row.number != nullptr) EXPECT_STREQ(kv_display_number(), row.number);
     }
+}
+
+TEST_F(Binding, TheDisplayNumberIsTheTextShownLast) {
+    // During a pause the value is shown, not the running display: the number follows the text
+    // the page was given.
+    press("LRN LBL A 1 SUM 00 PAU GTO A LRN A");
+    kv_run(1000);
+    ASSERT_EQ(kv_paused(), 1);
+    (void)kv_display(1);
+    EXPECT_STREQ(kv_display_number(), "1");
+    (void)kv_display(0);
+    EXPECT_NE(std::string(kv_display_number()), "1");
 }
 
 TEST_F(Binding, RunsInSlicesThatEndAtAPauseAndStopOnRunStop) {
@@ -251,6 +304,63 @@ TEST_F(Binding, ModulesAndThePanelsState) {
     // Learn mode always shows the user's program.
     press("LRN");
     EXPECT_NE(std::string(kv_state_json()).find("\"bank\":0,\"marker\":0"), std::string::npos);
+}
+
+TEST_F(Binding, RegistersSayWhetherTheirValueIsZeroWhateverTheyShow) {
+    struct Row {
+        const char* keys;
+        const char* shown;  // R05 as the panel shows it
+        const char* nonZero;
+    };
+    const Row rows[] = {
+        {"FIX 2 .001 STO 05", "\"0.00\"", "1"},
+        {"FIX 2 .004 +/- STO 05", "\"-0.00\"", "1"},
+        {"FIX 0 .4 STO 05", "\"0.\"", "1"},
+        {"1 EE 99 +/- STO 05", "\"1.-99\"", "1"},
+        {"7 STO 05", "\"7.\"", "1"},
+        {"FIX 2 7 STO 05 7 INV SUM 05", "\"0.00\"", "0"},
+        {"FIX 2", "\"0.00\"", "0"},
+        {"", "\"0.\"", "0"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.keys);
+        kv_reset();
+        press(row.keys);
+        const std::vector<std::string> registers = stateArray("registers");
+        const std::vector<std::string> nonZero = stateArray("nonZero");
+        ASSERT_EQ(registers.size(), 100U);
+        ASSERT_EQ(nonZero.size(), 100U);
+        EXPECT_EQ(registers[5], row.shown);
+        EXPECT_EQ(nonZero[5], row.nonZero);
+        // Every other register stays zero.
+        EXPECT_EQ(std::count(nonZero.begin(), nonZero.end(), "1"),
+                  std::string_view(row.nonZero) == "1" ? 1 : 0);
+    }
+}
+
+TEST_F(Binding, TheListingMarksTheStepTheWindowMarks) {
+    ASSERT_EQ(kv_load_module(110), 1);
+    struct Row {
+        const char* keys;
+        const char* bank;
+        const char* marker;  // -1: no step marked
+    };
+    const Row rows[] = {
+        {"", "0", "0"},
+        {"GTO 0 1 2", "0", "12"},
+        {"LRN SST SST", "0", "2"},
+        // A library program chosen and not entered: no step is marked.
+        {"PGM 01", "1", "-1"},
+        {"PGM 01 LRN", "0", "0"},
+        {"GTO 0 1 2 PGM 02", "2", "-1"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.keys);
+        kv_reset();
+        press(row.keys);
+        EXPECT_EQ(stateField("bank"), row.bank);
+        EXPECT_EQ(stateField("marker"), row.marker);
+    }
 }
 
 }  // namespace

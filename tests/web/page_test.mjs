@@ -21,7 +21,7 @@ import {
   waitShown,
 } from './support/page_session.mjs';
 
-const code = { A: 11, SUM: 44, GTO: 61, LBL: 76 };
+const code = { A: 11, SUM: 44, GTO: 61, LBL: 76, PGM: 36, FIX: 58 };
 const op = { plus: 85, times: 65, equals: 95, clr: 25 };
 
 // korvelce-cli built to WebAssembly, run under node on the real file system.
@@ -85,6 +85,27 @@ async function runAndStop(page, millis = 300) {
   assert.equal(await runningNextFrame(page), false, 'R/S stops the run by the next frame');
   const registers = (await state(page)).registers;
   return Number.parseFloat(registers[0]);
+}
+
+// What read() gives once it satisfies check, or within five seconds; the last reading otherwise.
+async function settle(read, check) {
+  const end = Date.now() + 5000;
+  for (;;) {
+    const value = await read();
+    if (check(value) || Date.now() > end) return value;
+    await new Promise((resolve) => setTimeout(resolve, 50));
+  }
+}
+
+// Presses keys by code through the page's hook, for keys without a PC key.
+async function pressCodes(page, codes) {
+  await page.evaluate((list) => list.forEach((c) => window.korvelce.press(c)), codes);
+}
+
+// The registers the panel shows, as [name, value] rows.
+async function shownRegisters(page) {
+  return page.$$eval('#registers tbody tr', (rows) =>
+    rows.filter((row) => !row.hidden).map((row) => [row.cells[0].textContent, row.cells[1].textContent]));
 }
 
 function imageProgram(bytes) {
@@ -426,18 +447,118 @@ const tests = {
       );
     await type(page, ['CLR', '1', '.', '2', '5', '+/-', '=']);
     await waitShown(page, '-1.25');
+    // A screen reader hears the number as copy writes it.
+    assert.equal(await page.$eval('#display', (e) => e.textContent), '-1.25');
     const copy = await clipboardEvent('copy', null);
     assert.deepEqual(copy, { handled: true, text: '-1.25' });
     await type(page, ['CLR', '7']);
     const paste = await clipboardEvent('paste', ' 1.5e-12 ');
     assert.equal(paste.handled, true);
     await waitShown(page, '1.5-12');
+    assert.equal(await page.$eval('#display', (e) => e.textContent), '1.5e-12');
     const before = await state(page);
     await clipboardEvent('paste', 'twelve');
     await waitFor(page, () => /Nothing pasted: "twelve" is not a number/.test(document.body.innerText),
       'the refusal');
     assert.deepEqual(await state(page), before, 'a refused paste changes nothing');
     await session.screenshot(page, 'copy-paste');
+  },
+
+  // "Only registers not zero" goes by the value: 0.001 shown as 0.00 under FIX 2 stays.
+  async 'registers-nonzero'(session) {
+    const page = await session.open();
+    await pressCodes(page, [code.FIX, 2]);
+    await type(page, ['.', '0', '0', '1', 'STO', '0', '5', '3', 'STO', '0', '7']);
+    await clickControl(page, '#registers-nonzero');
+    const expected = [['R05', '0.00'], ['R07', '3.00']];
+    const same = (want) => (rows) => JSON.stringify(rows) === JSON.stringify(want);
+    assert.deepEqual(await settle(() => shownRegisters(page), same(expected)), expected);
+    await page.$eval('#panel-registers', (panel) => panel.scrollIntoView({ block: 'center' }));
+    await session.screenshot(page, 'registers-nonzero');
+    // A register that becomes zero goes, one that stops being zero comes back, with the same
+    // text shown.
+    await type(page, ['0', 'STO', '0', '5', '.', '0', '0', '4', 'STO', '0', '9']);
+    const later = [['R07', '3.00'], ['R09', '0.00']];
+    assert.deepEqual(await settle(() => shownRegisters(page), same(later)), later);
+    await clickControl(page, '#registers-nonzero');
+    await waitFor(page, () => [...document.querySelectorAll('#registers tbody tr')].every((r) => !r.hidden),
+      'every register');
+  },
+
+  // The listing marks the engine's step: the program counter in the user's program, none for a
+  // library program chosen with PGM, the learn pointer in learn mode.
+  async 'listing-marker'(session) {
+    const page = await session.open();
+    const listing = () => page.evaluate(() => ({
+      caption: document.querySelector('#listing-caption').textContent,
+      marked: [...document.querySelectorAll('#listing li.current')].map((li) => li.textContent),
+    }));
+    const cases = [
+      { keys: ['GTO', '0', '1', '2'], codes: [], caption: 'Your program — program counter at step 012', marked: /^012 / },
+      { keys: [], codes: [code.PGM, 0, 1], caption: /^Library .* \(module 110\), program 01(: .*)? \(read-only\)$/, marked: null },
+      // Learn mode starts at the program counter.
+      { keys: ['LRN'], codes: [], caption: 'Your program — learn mode, step 012', marked: /^012 / },
+    ];
+    for (const { keys, codes, caption, marked } of cases) {
+      await type(page, keys);
+      await pressCodes(page, codes);
+      const fits = (text) => (typeof caption === 'string' ? text === caption : caption.test(text));
+      const now = await settle(listing, (shown) => fits(shown.caption));
+      assert.ok(fits(now.caption), `the caption "${now.caption}" is ${caption}`);
+      if (marked === null) assert.deepEqual(now.marked, [], `no step marked under "${now.caption}"`);
+      else assert.ok(now.marked.length === 1 && marked.test(now.marked[0]), `marked ${now.marked}`);
+      if (codes.length > 0) {
+        await page.$eval('#panel-listing', (panel) => panel.scrollIntoView({ block: 'center' }));
+        await session.screenshot(page, 'listing-pgm');
+      }
+    }
+  },
+
+  // Past 10,000 lines the oldest printed lines go, one for one, and the kept tape is the one
+  // shown.
+  async 'tape-limit'(session) {
+    const page = await session.open();
+    // R00 counts up and each count is printed: the tape holds consecutive numbers.
+    await type(page, ['LRN', 'LBL', 'A', '1', 'SUM', '0', '0', 'RCL', '0', '0', 'PRT', 'GTO', 'A', 'LRN']);
+    await page.focus('#face');
+    await type(page, ['A']);
+    try {
+      await page.waitForFunction(() => Number.parseFloat(window.korvelce.state().registers[0]) > 10500,
+        { timeout: 60000, polling: 100 });
+    } catch {
+      assert.fail('the printing loop did not pass 10,500 counts');
+    }
+    await type(page, ['R/S']);
+    await waitFor(page, () => !window.korvelce.running(), 'R/S to stop the run');
+    const counted = Number.parseFloat((await state(page)).registers[0]);
+    const tapeLines = async () =>
+      (await page.$eval('#tape', (e) => e.textContent)).split('\n').slice(0, -1).map((l) => l.trim());
+    const lines = await tapeLines();
+    assert.equal(lines.length, 10000, 'the tape keeps 10,000 lines');
+    const last = Number.parseFloat(lines.at(-1));
+    assert.ok(last === counted || last === counted - 1, `the last line is the last count (${last}, ${counted})`);
+    lines.forEach((line, i) => assert.equal(Number.parseFloat(line), last - 9999 + i, `line ${i}: ${line}`));
+    // On screen too: 10,000 lines high, nothing between the lines (the line height is rounded
+    // to a fraction of a pixel, which adds up to a line or two over the tape).
+    const rows = await page.$eval('#tape', (tape) => {
+      const style = getComputedStyle(tape);
+      const padding = Number.parseFloat(style.paddingTop) + Number.parseFloat(style.paddingBottom);
+      return (tape.scrollHeight - padding) / Number.parseFloat(style.lineHeight);
+    });
+    assert.ok(Math.abs(rows - 10000) < 10, `the tape is ${rows} lines high`);
+
+    // The tape is kept as shown, and stays at 10,000 lines with the next print.
+    await waitFor(page, () => localStorage.getItem('korvelce.tape') === document.querySelector('#tape').textContent,
+      'the tape to be kept');
+    await type(page, ['CLR', '5', 'PRT']);
+    const after = await settle(tapeLines, (shown) => shown.at(-1) === '5.');
+    assert.equal(after.at(-1), '5.', `the printed 5 ends the tape (${after.slice(-3)})`);
+    assert.equal(after.length, 10000);
+    assert.deepEqual(after.slice(0, -1), lines.slice(1), 'one line went for one line printed');
+    await waitFor(page, () => localStorage.getItem('korvelce.tape') === document.querySelector('#tape').textContent,
+      'the new tape to be kept');
+    await page.$eval('#tape', (tape) => tape.scrollIntoView({ block: 'center' }));
+    await session.screenshot(page, 'tape-limit');
   },
 
   // After one visit the page opens and computes with the server gone: every file comes from

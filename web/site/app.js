@@ -2,7 +2,7 @@
 // codes the way the desktop window does (the 2nd state is the face's, not the engine's; keys act
 // on release of the finger, on press of the PC key), paints after every key, drives runs,
 // blinks the display on error, keeps the state, and wires the panels and files.
-import { loadCalculator, MODE_CALCULATE, MODE_LEARN, MODE_RUN, RUN_STOP } from './calc.js';
+import { loadCalculator, MODE_CALCULATE, MODE_LEARN, MODE_RUN } from './calc.js';
 import { accessibleDisplayText } from './display.js';
 import { FaceView } from './face.js';
 import { download, setUpFileInput } from './files.js';
@@ -12,7 +12,6 @@ import { Runner } from './runner.js';
 import { DEFAULT_MODULE, SaveSchedule, Store } from './storage.js';
 
 const BLINK_MS = 200; // the display's blink period while the engine is in error
-const GTO_CODE = 61;
 const PANEL_RUN_INTERVAL_MS = 250; // panels refresh a few times a second during a run
 const MODULES = [110, 128];
 
@@ -60,11 +59,10 @@ async function start() {
   const output = $('#display');
   const store = new Store((message) => status(message, 8000));
   // The state and, when it changed, the printer tape (the tape is made below).
-  let savedTape = store.loadTape();
+  let savedTapeChanges = 0;
   const saves = new SaveSchedule(() => {
     store.saveImage(calc.image());
-    const text = tape.text();
-    if (text !== savedTape && store.saveTape(text)) savedTape = text;
+    if (tape.changes !== savedTapeChanges && store.saveTape(tape.text())) savedTapeChanges = tape.changes;
   });
   const face = new FaceView(canvas, data, 'face/');
   const keyMap = new KeyMap(data.keyMap);
@@ -85,6 +83,7 @@ async function start() {
   const view = {
     text: '',
     apart: false,
+    number: '0', // the text as a plain number, for screen readers
     displayVisible: true,
     second: false,
     pressed: null, // { column, row } held under a finger or a PC key
@@ -98,7 +97,10 @@ async function start() {
   const listing = new ListingPanel($('#panel-listing'), calc);
   const registers = new RegistersPanel($('#panel-registers'), store);
   const tape = new TapePanel($('#panel-tape'));
+  const savedTape = store.loadTape();
   tape.append(savedTape);
+  // A kept tape longer than the panel keeps is written again shortened.
+  savedTapeChanges = tape.text() === savedTape ? tape.changes : -1;
   const panels = new Panels(calc, listing, registers);
 
   // Drawing, at most once per frame.
@@ -131,18 +133,19 @@ async function start() {
 
   // The display: read from the engine, told to screen readers and to the tests.
   function showDisplay(showValue) {
-    const { text, apart } = calc.display(showValue);
+    const { text, apart, number } = calc.display(showValue);
     if (text !== view.text || apart !== view.apart) {
       view.text = text;
       view.apart = apart;
       faceDirty = true;
     }
+    view.number = number;
     describeDisplay();
   }
   function describeDisplay() {
     const mode = calc.mode();
     const error = calc.error();
-    const spoken = accessibleDisplayText(view.text, view.apart, mode, blinkTimer !== 0);
+    const spoken = accessibleDisplayText(view.text, view.number, mode, blinkTimer !== 0);
     if (output.textContent !== spoken) output.textContent = spoken;
     if (output.dataset.display !== view.text) output.dataset.display = view.text;
     output.dataset.mode = String(mode);
@@ -171,7 +174,7 @@ async function start() {
   }
 
   const runner = new Runner(calc, {
-    gtoHeld: () => view.pressed !== null && keyAt(view.pressed.column, view.pressed.row).code === GTO_CODE,
+    gtoHeld: () => view.pressed !== null && keyAt(view.pressed.column, view.pressed.row).code === data.gtoKeyCode,
     afterSlice(showValue) {
       takeTape();
       showDisplay(showValue);
@@ -208,7 +211,7 @@ async function start() {
     // A program just keyed in is saved at once; any other change once the keys rest.
     if (before === MODE_LEARN && calc.mode() !== MODE_LEARN) saves.now();
     else saves.soon();
-    if (code === RUN_STOP) runner.nudge();
+    if (code === data.runStopKeyCode) runner.nudge();
     afterKey();
   }
 

@@ -6,7 +6,6 @@ import createKorvelce from './korvelce.js';
 export const MODE_CALCULATE = 0;
 export const MODE_LEARN = 1;
 export const MODE_RUN = 2;
-export const RUN_STOP = 91;
 
 export async function loadCalculator() {
   const module = await createKorvelce();
@@ -79,11 +78,13 @@ export class Calculator {
     return this.m._kv_paused() === 1;
   }
 
-  // The display text (the value instead of the running display when showValue), and whether
-  // its last characters are shown apart (an exponent, or a step code in learn mode).
+  // The display text (the value instead of the running display when showValue), whether its
+  // last characters are shown apart (an exponent, or a step code in learn mode), and the text
+  // as a plain number ("-0.5", "1.5e-12").
   display(showValue) {
     const text = this.text(this.m._kv_display(showValue ? 1 : 0));
-    return { text, apart: this.m._kv_display_apart() === 1 };
+    const apart = this.m._kv_display_apart() === 1;
+    return { text, apart, number: this.text(this.m._kv_display_number()) };
   }
 
   stateJson() {

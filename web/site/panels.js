@@ -1,11 +1,12 @@
-// The workbench beside the face: the program listing (following the learn pointer or the
-// program counter), the registers with flags and modes, and the printer tape. Panels are
-// refreshed from the engine's JSON at most once per frame, only when shown, and their DOM is
-// touched only where something changed.
+// The workbench beside the face: the program listing (marking the step the engine marks), the
+// registers with flags and modes, and the printer tape. Panels are refreshed from the engine's
+// JSON at most once per frame, only when shown, and their DOM is touched only where something
+// changed.
 import { MODE_LEARN, MODE_RUN } from './calc.js';
 
 const ROWS_PER_PAGE = 20;
 const MAX_TAPE_LINES = 10000;
+const TAPE_CHUNK_LINES = 64;
 const ANGLES = ['DEG', 'RAD', 'GRD'];
 const FORMATS = ['normal', 'scientific (EE)', 'engineering (ENG)'];
 
@@ -28,19 +29,20 @@ export class ListingPanel {
     this.captionText = '';
   }
 
+  // The marked step is the engine's (-1: none, as for a library program chosen with PGM and
+  // not entered yet), so the page marks what the window marks.
   refresh(state, json) {
-    const learning = state.mode === MODE_LEARN;
     const bank = state.bank;
-    const marker = learning ? state.learnPointer : state.pc;
+    const marker = state.marker;
     if (json !== this.json || this.rows.length <= marker) this.fill(json, marker);
     let caption =
       bank > 0
         ? `Library ${this.calc.moduleName(state.module) || 'module'} (module ${state.module}), ` +
           `program ${pad(bank, 2)}${state.programTitle ? `: ${state.programTitle}` : ''} (read-only)`
         : 'Your program';
-    if (learning) caption += ` — learn mode, step ${pad(marker, 3)}`;
+    if (state.mode === MODE_LEARN) caption += ` — learn mode, step ${pad(marker, 3)}`;
     else if (state.mode === MODE_RUN) caption += ' — running';
-    else caption += ` — program counter at step ${pad(marker, 3)}`;
+    else if (marker >= 0) caption += ` — program counter at step ${pad(marker, 3)}`;
     if (caption !== this.captionText) {
       this.captionText = caption;
       this.caption.textContent = caption;
@@ -62,6 +64,8 @@ export class ListingPanel {
       return item;
     });
     this.list.replaceChildren(fragment);
+    // With no step marked, another program is shown from its start.
+    if (marker < 0) this.list.scrollTop = 0;
     this.marker = -2;
   }
 
@@ -124,17 +128,16 @@ export class RegistersPanel {
     this.last = null;
   }
 
-  static isZero(text) {
-    return !/[1-9]/.test(text.trim().replace(/ .*$/, '')); // digits before any exponent
-  }
-
+  // Whether a register is zero comes from its value, not from what it shows: 0.001 under FIX 2
+  // shows "0.00" and is not zero.
   refresh(state) {
     const last = this.last;
     const nonZeroOnly = this.nonZero.checked;
     state.registers.forEach((text, i) => {
-      if (last && last.registers[i] === text) return;
+      const zero = state.nonZero[i] !== 1;
+      if (last && last.registers[i] === text && (last.nonZero[i] !== 1) === zero) return;
       this.cells[i].textContent = text.trim();
-      this.rows[i].hidden = nonZeroOnly && RegistersPanel.isZero(text);
+      this.rows[i].hidden = nonZeroOnly && zero;
     });
     const set = (field, value) => {
       if (field.textContent !== value) field.textContent = value;
@@ -151,11 +154,35 @@ export class RegistersPanel {
   }
 }
 
+// The line feeds in text.
+function lineCount(text) {
+  let count = 0;
+  for (let at = text.indexOf('\n'); at >= 0; at = text.indexOf('\n', at + 1)) ++count;
+  return count;
+}
+
+// Where the count-th line of text ends, after its line feed; the text's length when it holds
+// fewer line feeds.
+function afterLine(text, count) {
+  let cut = 0;
+  for (let left = count; left > 0; --left) {
+    const at = text.indexOf('\n', cut);
+    if (at < 0) return text.length;
+    cut = at + 1;
+  }
+  return cut;
+}
+
+// The tape keeps its text in blocks of at most TAPE_CHUNK_LINES lines each, oldest first:
+// printing adds to the last block and going past the limit drops or shortens the first, so the
+// cost of a print, and of laying the tape out again, does not grow with the tape.
 export class TapePanel {
   constructor(root) {
     this.section = root;
     this.pre = root.querySelector('#tape');
+    this.chunks = []; // { block, node (its text), lines } in the order of the tape
     this.lines = 0;
+    this.changes = 0; // goes up with every change: a save tells from it whether to write
   }
 
   // Printed lines, each ending in a line feed; the oldest go beyond 10,000 lines.
@@ -163,18 +190,50 @@ export class TapePanel {
     if (!text) return;
     const pre = this.pre;
     const atEnd = pre.scrollTop + pre.clientHeight >= pre.scrollHeight - 4;
-    pre.append(text);
-    this.lines += (text.match(/\n/g) || []).length;
-    if (this.lines > MAX_TAPE_LINES) {
-      const all = pre.textContent;
-      let cut = 0;
-      for (let extra = this.lines - MAX_TAPE_LINES; extra > 0; --extra) cut = all.indexOf('\n', cut) + 1;
-      pre.textContent = all.slice(cut);
-      this.lines = MAX_TAPE_LINES;
-    } else if (pre.childNodes.length > 64) {
-      pre.normalize(); // one text node rather than one per print
+    let rest = text;
+    while (rest) {
+      const last = this.chunks.at(-1);
+      const room = last ? TAPE_CHUNK_LINES - last.lines : 0;
+      // The lines that fit in the last node, else a new node's worth.
+      const take = room > 0 ? room : TAPE_CHUNK_LINES;
+      const piece = rest.slice(0, afterLine(rest, take));
+      rest = rest.slice(piece.length);
+      const lines = lineCount(piece);
+      if (room > 0) {
+        last.node.appendData(piece);
+        last.lines += lines;
+      } else {
+        const block = pre.ownerDocument.createElement('div');
+        const node = pre.ownerDocument.createTextNode(piece);
+        block.append(node);
+        pre.append(block);
+        this.chunks.push({ block, node, lines });
+      }
+      this.lines += lines;
     }
+    this.dropOldest();
+    ++this.changes;
     if (atEnd) pre.scrollTop = pre.scrollHeight;
+  }
+
+  // Cuts the tape after its line feed number lines - MAX_TAPE_LINES.
+  dropOldest() {
+    let extra = this.lines - MAX_TAPE_LINES;
+    while (extra > 0) {
+      const first = this.chunks[0];
+      const cut = first.lines < extra ? first.node.length : afterLine(first.node.data, extra);
+      const dropped = Math.min(first.lines, extra);
+      if (cut === first.node.length) {
+        first.block.remove();
+        this.chunks.shift();
+      } else {
+        first.node.deleteData(0, cut);
+        first.lines -= dropped;
+      }
+      this.lines -= dropped;
+      extra -= dropped;
+      if (dropped === 0 && this.chunks.length === 0) break;
+    }
   }
 
   text() {
@@ -183,7 +242,9 @@ export class TapePanel {
 
   clear() {
     this.pre.textContent = '';
+    this.chunks = [];
     this.lines = 0;
+    ++this.changes;
   }
 }
 
@@ -197,7 +258,9 @@ export class Panels {
     this.lastJson = '';
     this.lastListing = '';
     this.seen = '';
-    registers.onChange = () => this.invalidate();
+    // The state is the same after a change of what the registers panel shows: it is drawn
+    // again at once.
+    registers.onChange = () => this.refresh(true);
   }
 
   invalidate() {
