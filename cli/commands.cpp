@@ -305,7 +305,13 @@ Command parseCommand(std::string_view line) {
                             std::all_of(argument.begin(), argument.end(), [](char c) {
                                 return std::isdigit(static_cast<unsigned char>(c)) != 0;
                             });
-        if (argument.empty() || lower(argument) == "all" || number)
+        command.all = lower(argument) == "all";
+        if (number) {
+            command.number = 0;
+            for (const char c : argument)
+                command.number = command.number * 10 + (c - '0');
+        }
+        if (argument.empty() || command.all || number)
             command.kind = CommandKind::kList;
         else
             command.message = ":list takes a step 000 to 999, or all";
@@ -315,7 +321,9 @@ Command parseCommand(std::string_view line) {
         else
             command.kind = name == ":load" ? CommandKind::kLoad : CommandKind::kSave;
     } else if (name == ":module") {
-        if (argument.empty() || argument == "110" || argument == "128")
+        if (argument == "110" || argument == "128")
+            command.number = argument == "110" ? kMasterModule : kMathsModule;
+        if (argument.empty() || command.number >= 0)
             command.kind = CommandKind::kModule;
         else
             command.message = "there are modules 110 (Master) and 128 (Maths / Utilities)";

@@ -580,11 +580,7 @@ void Session::handleCommand(const std::string& line) {
             say(stateText(*engine_));
             break;
         case CommandKind::kList:
-            if (command.argument == "all" || command.argument == "ALL")
-                say(fullListing(*engine_));
-            else
-                say(listingAround(*engine_,
-                                  command.argument.empty() ? -1 : std::stoi(command.argument)));
+            say(command.all ? fullListing(*engine_) : listingAround(*engine_, command.number));
             break;
         case CommandKind::kLoad: {
             const FileResult loaded = loadUserFile(*engine_, command.argument);
@@ -596,14 +592,13 @@ void Session::handleCommand(const std::string& line) {
             say(saveUserFile(*engine_, command.argument).message);
             break;
         case CommandKind::kModule:
-            if (command.argument.empty()) {
+            if (command.number < 0) {
                 say("module " + std::to_string(module_) + " (" +
                     (module_ == kMathsModule ? "Maths / Utilities" : "Master") +
                     ") is in banks 1 to 25; :module 110 or :module 128 changes it");
             } else {
-                const int identifier = std::stoi(command.argument);
-                const FileResult loaded = loadModule(*engine_, identifier);
-                if (loaded.ok) module_ = identifier;
+                const FileResult loaded = loadModule(*engine_, command.number);
+                if (loaded.ok) module_ = command.number;
                 say(loaded.message);
             }
             break;

@@ -148,6 +148,33 @@ TEST(Commands, ParsedWithTheirArguments) {
     }
 }
 
+TEST(Commands, StepsAndModulesAreReadAsNumbers) {
+    struct Case {
+        const char* line;
+        bool all;
+        int number;
+    };
+    const Case cases[] = {
+        {":list", false, -1},        {":list all", true, -1}, {":list All", true, -1},
+        {":list aLL", true, -1},     {":list 007", false, 7}, {":list 0", false, 0},
+        {":list 999", false, 999},   {":module", false, -1},  {":module 110", false, 110},
+        {":module 128", false, 128},
+    };
+    for (const Case& c : cases) {
+        const Command command = parseCommand(c.line);
+        EXPECT_NE(command.kind, CommandKind::kBad) << c.line << ": " << command.message;
+        EXPECT_EQ(command.all, c.all) << c.line;
+        EXPECT_EQ(command.number, c.number) << c.line;
+    }
+    // Refused arguments carry no step.
+    for (const char* line : {":list alll", ":list 1e2", ":list 0x1", ":module 0128"}) {
+        const Command command = parseCommand(line);
+        EXPECT_EQ(command.kind, CommandKind::kBad) << line;
+        EXPECT_FALSE(command.all) << line;
+        EXPECT_EQ(command.number, -1) << line;
+    }
+}
+
 TEST(Commands, HelpShowsTheFaceAndEveryCommand) {
     const std::string help = helpText();
     EXPECT_NE(help.find("  A     A'   | B     B'   | C     C'   | D     D'   | E     E'\n"),

@@ -385,6 +385,21 @@ class Interactive(unittest.TestCase):
         self.assertIn("module 128 in banks 1 to 25", t.line(":module 128"))
         self.assertRegex(t.line("PGM 01 4.5 A"), re.compile(display("11.6317284"), re.MULTILINE))
 
+    def test_list_all_in_any_letter_case_lists_and_the_session_is_kept(self):
+        session = self.path("listed.kv")
+        t = self.start("--session", session)
+        t.line("LRN LBL A X^2 R/S LRN RST 6 STO 09")
+        for command in (":list All", ":list aLL", ":LIST all"):
+            with self.subTest(command=command):
+                self.assertRegex(t.line(command),
+                                 r"> 000 76 LBL\n  001 11 A\n  002 33 X²\n  003 91 R/S\n")
+        self.assertRegex(t.line(":list 002"), r"> 000 76 LBL\n(.*\n){9}  010 00 0\nkorvelce> ")
+        self.assertIn("module 110 (Master)", t.line(":module"))
+        self.assertEqual(t.quit(), 0)
+        self.assertEqual(os.path.getsize(session), 2600)
+        again = self.start("--session", session)
+        self.assertRegex(again.line("RCL 09"), re.compile(display("6."), re.MULTILINE))
+
     def test_the_file_keys_ask_for_a_name(self):
         t = self.start()
         t.line("6 STO 02")
