@@ -301,6 +301,32 @@ class Interactive(unittest.TestCase):
         self.assertEqual(out.count("cannot write printer file"), 1)
         self.assertIn("|          2.        |", out)
 
+    def test_the_printer_file_holds_the_printed_lines_in_utf16(self):
+        printer = self.path("tape.txt")
+        t = self.start("--printer", printer)
+        t.line("123 PRT 4 PRT")
+        self.assertEqual(t.quit(), 0)
+        first = "        123. \r\n          4. \r\n"
+        with open(printer, "rb") as f:
+            self.assertEqual(f.read(), b"\xff\xfe" + first.encode("utf-16-le"))
+        # A second session appends, without a second byte-order mark.
+        again = self.start("--printer", printer)
+        again.line("5 +/- PRT")
+        self.assertEqual(again.quit(), 0)
+        with open(printer, "rb") as f:
+            self.assertEqual(f.read(),
+                             b"\xff\xfe" + (first + "         -5. \r\n").encode("utf-16-le"))
+        # "-" is the terminal alone: no file is made.
+        dash = self.start("--printer", "-")
+        self.assertIn("|          7.        |", dash.line("7 PRT"))
+        self.assertEqual(dash.quit(), 0)
+        self.assertFalse(os.path.exists(self.path("-")))
+        # A file that cannot be opened is said after the line it failed on.
+        blocked = self.start("--printer", self.dir)
+        out = blocked.line("1 PRT")
+        self.assertRegex(out, r"\|          1\.        \|\n.*cannot write printer file '%s': "
+                         r"Is a directory\n" % re.escape(self.dir))
+
     def test_a_session_keeps_registers_and_program(self):
         session = self.path("sub/session.kv")
         t = self.start("--session", session)
