@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <optional>
 
 #include "cli/terminal_display.h"
@@ -19,8 +18,7 @@
 #include "files/memory_image.h"
 #include "files/module_resources.h"
 #include "files/pending_text.h"
-#include "files/program_source.h"
-#include "files/read_input.h"
+#include "files/program_file.h"
 
 namespace korvelce {
 
@@ -181,8 +179,8 @@ std::vector<std::string> fileCandidates(std::string_view word) {
         if (it->is_directory(typeError)) {
             names.push_back(folderPart + name + "/");
         } else {
-            const std::string extension = extensionOf(name);
-            if (extension == ".kv" || extension == ".kvs") names.push_back(folderPart + name);
+            if (extensionOf(name) == ".kv" || isProgramSourcePath(name))
+                names.push_back(folderPart + name);
         }
     }
     std::sort(names.begin(), names.end());
@@ -456,46 +454,36 @@ std::string expandHome(const std::string& path) {
 
 FileResult loadUserFile(CalcEngine& engine, const std::string& path) {
     const std::string file = expandHome(path);
-    const std::string extension = extensionOf(file);
-    if (extension == ".kv") {
-        std::string why;
-        if (!loadMemoryImage(engine, file, &why))
-            return {false, "cannot read " + path + ": " + why + "; nothing changed"};
-        return {true, "registers and program read from " + path};
+    if (isProgramSourcePath(file)) {
+        const ProgramFileRead read = readProgramFile(file);
+        if (!read.ok) {
+            if (!read.readError.empty())
+                return {false, "cannot read " + path + ": " + read.readError};
+            return {false, path + " " + read.message + "; nothing changed"};
+        }
+        // The source's steps over the program memory; the registers stay as they are.
+        std::vector<std::uint8_t> image = memoryImageBytes(engine);
+        const auto programStart = static_cast<std::ptrdiff_t>(image.size() - kSteps);
+        std::copy(read.image.end() - kSteps, read.image.end(), image.begin() + programStart);
+        applyMemoryImage(engine, image);
+        return {true, "program of " + std::to_string(read.steps) + " steps keyed in from " + path +
+                          "; the registers are as they were"};
     }
-    if (extension != ".kvs") return {false, std::string(kFileKinds)};
-    const InputRead read = readWholeInput(file);
-    if (!read.bytes) return {false, "cannot read " + path + ": " + read.message};
-    if (read.truncated)
-        return {false, "cannot read " + path + ": it is larger than " +
-                           std::to_string(kMaxTextInput >> 20) + " MiB"};
-    // Keyed into an engine of its own first, so that a bad source changes nothing here.
-    auto keyed = std::make_unique<CalcEngine>();
-    const AssembleResult assembled = assembleProgram(*keyed, *read.bytes);
-    if (!assembled.ok) return {false, path + ": " + assembled.message + "; nothing changed"};
-    std::vector<std::uint8_t> image = memoryImageBytes(engine);
-    const std::size_t programStart = image.size() - kSteps;
-    std::copy(keyed->programMemory[0].begin(), keyed->programMemory[0].end(),
-              image.begin() + static_cast<std::ptrdiff_t>(programStart));
-    applyMemoryImage(engine, image);
-    return {true, "program of " + std::to_string(assembled.steps) + " steps keyed in from " + path +
-                      "; the registers are as they were"};
+    if (extensionOf(file) != ".kv") return {false, std::string(kFileKinds)};
+    std::string why;
+    if (!loadMemoryImage(engine, file, &why))
+        return {false, "cannot read " + path + ": " + why + "; nothing changed"};
+    return {true, "registers and program read from " + path};
 }
 
 FileResult saveUserFile(const CalcEngine& engine, const std::string& path) {
     const std::string file = expandHome(path);
-    const std::string extension = extensionOf(file);
-    if (extension == ".kvs") {
-        const std::string text = disassembleProgram(engine.programMemory[0]);
-        const SaveResult saved =
-            writeFileReplacing(file, std::vector<std::uint8_t>(text.begin(), text.end()));
-        if (!saved.ok) return {false, "cannot write " + saved.message};
-        return {true, "program written as source to " + path + " (the registers are not in it)"};
-    }
-    if (extension != ".kv") return {false, std::string(kFileKinds)};
-    const SaveResult saved = saveMemoryImage(engine, file);
+    const bool source = isProgramSourcePath(file);
+    if (!source && extensionOf(file) != ".kv") return {false, std::string(kFileKinds)};
+    const SaveResult saved = saveProgramFile(engine, file);
     if (!saved.ok) return {false, "cannot write " + saved.message};
-    return {true, "registers and program written to " + path};
+    return {true, source ? "program written as source to " + path + " (the registers are not in it)"
+                         : "registers and program written to " + path};
 }
 
 FileResult loadModule(CalcEngine& engine, int identifier) {
