@@ -24,10 +24,6 @@ namespace korvelce {
 
 namespace {
 
-constexpr int kFaceRows = 9;
-constexpr int kFaceColumns = 5;
-constexpr int kSecondKey = 21;
-
 std::string upper(std::string_view text) {
     std::string result(text);
     for (char& c : result)
@@ -210,17 +206,15 @@ const char* operatorName(int op) {
 }  // namespace
 
 FaceKey faceKey(int row, int column) {
-    if (row < 0 || row >= kFaceRows || column < 0 || column >= kFaceColumns) return {};
-    const int grid = (row + 1) * 10 + column + 1;
-    if (grid == kSecondKey) return {kSecondKey, -1};
-    // The 2nd function is five codes on; the last column's wraps to the row's code 0.
-    const int second = column == kFaceColumns - 1 ? grid - 5 : grid + 5;
-    return {keyOfGridCode(grid), second};
+    if (row < 0 || row >= kGridRows || column < 0 || column >= kGridColumns) return {};
+    const int own = keyCodeAt(column, row, false);
+    if (own == key::kSecond) return {own, -1};
+    return {own, keyCodeAt(column, row, true)};
 }
 
 int secondFunction(int code) {
-    for (int row = 0; row < kFaceRows; ++row)
-        for (int column = 0; column < kFaceColumns; ++column) {
+    for (int row = 0; row < kGridRows; ++row)
+        for (int column = 0; column < kGridColumns; ++column) {
             const FaceKey face = faceKey(row, column);
             if (face.own == code && face.second >= 0) return face.second;
         }
@@ -338,15 +332,15 @@ Command parseCommand(std::string_view line) {
 
 std::string helpText() {
     std::string text = "The keys as on the face, each with its 2nd function:\n";
-    for (int row = 0; row < kFaceRows; ++row) {
+    for (int row = 0; row < kGridRows; ++row) {
         std::string line = " ";
-        for (int column = 0; column < kFaceColumns; ++column) {
+        for (int column = 0; column < kGridColumns; ++column) {
             const FaceKey face = faceKey(row, column);
             const std::string own =
-                face.own == kSecondKey ? "2ND" : std::string(mnemonic(face.own));
+                face.own == key::kSecond ? "2ND" : std::string(mnemonic(face.own));
             const std::string second = face.second < 0 ? "" : std::string(mnemonic(face.second));
             line += ' ' + padRight(own, 6) + padRight(second, 5);
-            if (column + 1 < kFaceColumns) line += "|";
+            if (column + 1 < kGridColumns) line += "|";
         }
         while (!line.empty() && line.back() == ' ')
             line.pop_back();
