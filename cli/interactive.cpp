@@ -579,8 +579,7 @@ void Session::handleCommand(const std::string& line) {
             break;
         case CommandKind::kModule:
             if (command.number < 0) {
-                say("module " + std::to_string(module_) + " (" +
-                    (module_ == kMathsModule ? "Maths / Utilities" : "Master") +
+                say("module " + std::to_string(module_) + " (" + std::string(moduleName(module_)) +
                     ") is in banks 1 to 25; :module 110 or :module 128 changes it");
             } else {
                 const FileResult loaded = loadModule(*engine_, command.number);

@@ -410,6 +410,7 @@ class Interactive(unittest.TestCase):
         self.assertIn("module 110 (Master)", t.line(":module"))
         self.assertIn("module 128 in banks 1 to 25", t.line(":module 128"))
         self.assertRegex(t.line("PGM 01 4.5 A"), re.compile(display("11.6317284"), re.MULTILINE))
+        self.assertIn("module 128 (Maths / Utilities) is in banks 1 to 25", t.line(":module"))
 
     def test_list_all_in_any_letter_case_lists_and_the_session_is_kept(self):
         session = self.path("listed.kv")
