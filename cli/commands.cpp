@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <optional>
 
 #include "cli/terminal_display.h"
@@ -19,16 +18,11 @@
 #include "files/memory_image.h"
 #include "files/module_resources.h"
 #include "files/pending_text.h"
-#include "files/program_source.h"
-#include "files/read_input.h"
+#include "files/program_file.h"
 
 namespace korvelce {
 
 namespace {
-
-constexpr int kFaceRows = 9;
-constexpr int kFaceColumns = 5;
-constexpr int kSecondKey = 21;
 
 std::string upper(std::string_view text) {
     std::string result(text);
@@ -181,8 +175,8 @@ std::vector<std::string> fileCandidates(std::string_view word) {
         if (it->is_directory(typeError)) {
             names.push_back(folderPart + name + "/");
         } else {
-            const std::string extension = extensionOf(name);
-            if (extension == ".kv" || extension == ".kvs") names.push_back(folderPart + name);
+            if (extensionOf(name) == ".kv" || isProgramSourcePath(name))
+                names.push_back(folderPart + name);
         }
     }
     std::sort(names.begin(), names.end());
@@ -212,17 +206,15 @@ const char* operatorName(int op) {
 }  // namespace
 
 FaceKey faceKey(int row, int column) {
-    if (row < 0 || row >= kFaceRows || column < 0 || column >= kFaceColumns) return {};
-    const int grid = (row + 1) * 10 + column + 1;
-    if (grid == kSecondKey) return {kSecondKey, -1};
-    // The 2nd function is five codes on; the last column's wraps to the row's code 0.
-    const int second = column == kFaceColumns - 1 ? grid - 5 : grid + 5;
-    return {keyOfGridCode(grid), second};
+    if (row < 0 || row >= kGridRows || column < 0 || column >= kGridColumns) return {};
+    const int own = keyCodeAt(column, row, false);
+    if (own == key::kSecond) return {own, -1};
+    return {own, keyCodeAt(column, row, true)};
 }
 
 int secondFunction(int code) {
-    for (int row = 0; row < kFaceRows; ++row)
-        for (int column = 0; column < kFaceColumns; ++column) {
+    for (int row = 0; row < kGridRows; ++row)
+        for (int column = 0; column < kGridColumns; ++column) {
             const FaceKey face = faceKey(row, column);
             if (face.own == code && face.second >= 0) return face.second;
         }
@@ -305,7 +297,13 @@ Command parseCommand(std::string_view line) {
                             std::all_of(argument.begin(), argument.end(), [](char c) {
                                 return std::isdigit(static_cast<unsigned char>(c)) != 0;
                             });
-        if (argument.empty() || lower(argument) == "all" || number)
+        command.all = lower(argument) == "all";
+        if (number) {
+            command.number = 0;
+            for (const char c : argument)
+                command.number = command.number * 10 + (c - '0');
+        }
+        if (argument.empty() || command.all || number)
             command.kind = CommandKind::kList;
         else
             command.message = ":list takes a step 000 to 999, or all";
@@ -315,7 +313,9 @@ Command parseCommand(std::string_view line) {
         else
             command.kind = name == ":load" ? CommandKind::kLoad : CommandKind::kSave;
     } else if (name == ":module") {
-        if (argument.empty() || argument == "110" || argument == "128")
+        if (argument == "110" || argument == "128")
+            command.number = argument == "110" ? kMasterModule : kMathsModule;
+        if (argument.empty() || command.number >= 0)
             command.kind = CommandKind::kModule;
         else
             command.message = "there are modules 110 (Master) and 128 (Maths / Utilities)";
@@ -332,15 +332,15 @@ Command parseCommand(std::string_view line) {
 
 std::string helpText() {
     std::string text = "The keys as on the face, each with its 2nd function:\n";
-    for (int row = 0; row < kFaceRows; ++row) {
+    for (int row = 0; row < kGridRows; ++row) {
         std::string line = " ";
-        for (int column = 0; column < kFaceColumns; ++column) {
+        for (int column = 0; column < kGridColumns; ++column) {
             const FaceKey face = faceKey(row, column);
             const std::string own =
-                face.own == kSecondKey ? "2ND" : std::string(mnemonic(face.own));
+                face.own == key::kSecond ? "2ND" : std::string(mnemonic(face.own));
             const std::string second = face.second < 0 ? "" : std::string(mnemonic(face.second));
             line += ' ' + padRight(own, 6) + padRight(second, 5);
-            if (column + 1 < kFaceColumns) line += "|";
+            if (column + 1 < kGridColumns) line += "|";
         }
         while (!line.empty() && line.back() == ' ')
             line.pop_back();
@@ -448,46 +448,36 @@ std::string expandHome(const std::string& path) {
 
 FileResult loadUserFile(CalcEngine& engine, const std::string& path) {
     const std::string file = expandHome(path);
-    const std::string extension = extensionOf(file);
-    if (extension == ".kv") {
-        std::string why;
-        if (!loadMemoryImage(engine, file, &why))
-            return {false, "cannot read " + path + ": " + why + "; nothing changed"};
-        return {true, "registers and program read from " + path};
+    if (isProgramSourcePath(file)) {
+        const ProgramFileRead read = readProgramFile(file);
+        if (!read.ok) {
+            if (!read.readError.empty())
+                return {false, "cannot read " + path + ": " + read.readError};
+            return {false, path + " " + read.message + "; nothing changed"};
+        }
+        // The source's steps over the program memory; the registers stay as they are.
+        std::vector<std::uint8_t> image = memoryImageBytes(engine);
+        const auto programStart = static_cast<std::ptrdiff_t>(image.size() - kSteps);
+        std::copy(read.image.end() - kSteps, read.image.end(), image.begin() + programStart);
+        applyMemoryImage(engine, image);
+        return {true, "program of " + std::to_string(read.steps) + " steps keyed in from " + path +
+                          "; the registers are as they were"};
     }
-    if (extension != ".kvs") return {false, std::string(kFileKinds)};
-    const InputRead read = readWholeInput(file);
-    if (!read.bytes) return {false, "cannot read " + path + ": " + read.message};
-    if (read.truncated)
-        return {false, "cannot read " + path + ": it is larger than " +
-                           std::to_string(kMaxTextInput >> 20) + " MiB"};
-    // Keyed into an engine of its own first, so that a bad source changes nothing here.
-    auto keyed = std::make_unique<CalcEngine>();
-    const AssembleResult assembled = assembleProgram(*keyed, *read.bytes);
-    if (!assembled.ok) return {false, path + ": " + assembled.message + "; nothing changed"};
-    std::vector<std::uint8_t> image = memoryImageBytes(engine);
-    const std::size_t programStart = image.size() - kSteps;
-    std::copy(keyed->programMemory[0].begin(), keyed->programMemory[0].end(),
-              image.begin() + static_cast<std::ptrdiff_t>(programStart));
-    applyMemoryImage(engine, image);
-    return {true, "program of " + std::to_string(assembled.steps) + " steps keyed in from " + path +
-                      "; the registers are as they were"};
+    if (extensionOf(file) != ".kv") return {false, std::string(kFileKinds)};
+    std::string why;
+    if (!loadMemoryImage(engine, file, &why))
+        return {false, "cannot read " + path + ": " + why + "; nothing changed"};
+    return {true, "registers and program read from " + path};
 }
 
 FileResult saveUserFile(const CalcEngine& engine, const std::string& path) {
     const std::string file = expandHome(path);
-    const std::string extension = extensionOf(file);
-    if (extension == ".kvs") {
-        const std::string text = disassembleProgram(engine.programMemory[0]);
-        const SaveResult saved =
-            writeFileReplacing(file, std::vector<std::uint8_t>(text.begin(), text.end()));
-        if (!saved.ok) return {false, "cannot write " + saved.message};
-        return {true, "program written as source to " + path + " (the registers are not in it)"};
-    }
-    if (extension != ".kv") return {false, std::string(kFileKinds)};
-    const SaveResult saved = saveMemoryImage(engine, file);
+    const bool source = isProgramSourcePath(file);
+    if (!source && extensionOf(file) != ".kv") return {false, std::string(kFileKinds)};
+    const SaveResult saved = saveProgramFile(engine, file);
     if (!saved.ok) return {false, "cannot write " + saved.message};
-    return {true, "registers and program written to " + path};
+    return {true, source ? "program written as source to " + path + " (the registers are not in it)"
+                         : "registers and program written to " + path};
 }
 
 FileResult loadModule(CalcEngine& engine, int identifier) {

@@ -50,8 +50,10 @@ enum class CommandKind {
 
 struct Command {
     CommandKind kind = CommandKind::kBad;
-    std::string argument;  // the file, step or module; "" when none was given
+    std::string argument;  // the file, step or module as typed; "" when none was given
     std::string message;
+    bool all = false;  // :list all, in any letter case
+    int number = -1;   // the step of :list STEP, the module of :module N; -1 when none
 };
 
 // A line starting with ':' read as a command.

@@ -1,10 +1,8 @@
 #include "cli/interactive.h"
 
-#include <fcntl.h>
 #include <histedit.h>
 #include <poll.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -117,36 +115,6 @@ void makeFolderFor(const std::string& path) {
     std::filesystem::create_directories(folder, error);
 }
 
-// Appends one printed line to a printer file as the calculator's printer does: UTF-16LE, a
-// byte-order mark starting a new file. Returns what went wrong, or "" when the line is written.
-std::string appendToPrinterFile(const std::string& path, std::u16string_view line) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-    if (fd < 0) return std::strerror(errno);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return "not a regular file";
-    }
-    std::string bytes;
-    if (info.st_size == 0) bytes = "\xFF\xFE";
-    for (const char16_t c : line) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    }
-    std::string problem;
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0) {
-            problem = n < 0 ? std::strerror(errno) : "nothing could be written";
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    return problem;
-}
-
 // The terminal's width in columns, 80 when it cannot be told.
 int terminalColumns() {
     winsize size{};
@@ -216,6 +184,14 @@ class Session : public ShellServices {
     void showSystemError(const std::string& caption, const std::string& message) override {
         say(caption + ": " + message);
     }
+    // Said once, after the line that could not go into the file; the paper on the terminal
+    // goes on.
+    bool printerFileFailed(const std::string& path, const std::string& reason) override {
+        if (!printerWarned_)
+            printerWarning_ = "cannot write printer file '" + path + "': " + reason;
+        printerWarned_ = true;
+        return false;
+    }
 
   private:
     static char* promptOf(EditLine* editLine) { return sessionOf(editLine)->prompt_.data(); }
@@ -232,6 +208,7 @@ class Session : public ShellServices {
     void say(const std::string& text);
     void showDisplay();
     void printed(std::u16string_view line);
+    void sayPrinterWarning();
     void handleLine(const std::string& line);
     void handleCommand(const std::string& line);
     RunEnd pressKeys(const std::vector<int>& codes);
@@ -252,6 +229,7 @@ class Session : public ShellServices {
     std::string historyFile_;
     bool historyWarned_ = false;
     bool printerWarned_ = false;
+    std::string printerWarning_;  // to be said after the printed line it belongs to
     std::string prompt_ = "korvelce> ";
     bool askingFile_ = false;
     bool second_ = false;  // the 2nd key is down for the next key
@@ -270,17 +248,22 @@ void Session::say(const std::string& text) {
 }
 
 void Session::showDisplay() {
+    sayPrinterWarning();
     say(engineDisplayLine(*engine_, second_, ansi_));
 }
 
+void Session::sayPrinterWarning() {
+    if (printerWarning_.empty()) return;
+    say(printerWarning_);
+    printerWarning_.clear();
+}
+
+// The engine writes the printer file; every line is shown on the terminal as paper as well.
+// A file that cannot be opened is reported before its line is printed: the report waits
+// until the line is shown.
 void Session::printed(std::u16string_view line) {
     say(paperLine(line));
-    if (options_.printerPath.empty() || options_.printerPath == "-") return;
-    const std::string problem = appendToPrinterFile(options_.printerPath, line);
-    // Said once; the paper on the terminal goes on.
-    if (!problem.empty() && !printerWarned_)
-        say("cannot write printer file '" + options_.printerPath + "': " + problem);
-    printerWarned_ = printerWarned_ || !problem.empty();
+    sayPrinterWarning();
 }
 
 void Session::drawStatus(const std::string& text) {
@@ -449,6 +432,7 @@ bool Session::sayIfFailed(const std::string& what, const SaveResult& saved) {
 }
 
 bool Session::keepSession() {
+    sayPrinterWarning();
     bool ok = true;
     if (!options_.sessionPath.empty()) {
         makeFolderFor(options_.sessionPath);
@@ -461,7 +445,9 @@ bool Session::keepSession() {
 
 bool Session::start() {
     engine_->setShellServices(this);
-    engine_->printerSink = [this](std::u16string_view line) { printed(line); };
+    engine_->printerObserver = [this](std::u16string_view line) { printed(line); };
+    // "-" puts the paper on the terminal alone, as no printer file does.
+    if (options_.printerPath != "-") engine_->printerPath = options_.printerPath;
     const std::string& session = options_.sessionPath;
     std::error_code error;
     const bool resumed = !session.empty() && std::filesystem::exists(session, error);
@@ -580,11 +566,7 @@ void Session::handleCommand(const std::string& line) {
             say(stateText(*engine_));
             break;
         case CommandKind::kList:
-            if (command.argument == "all" || command.argument == "ALL")
-                say(fullListing(*engine_));
-            else
-                say(listingAround(*engine_,
-                                  command.argument.empty() ? -1 : std::stoi(command.argument)));
+            say(command.all ? fullListing(*engine_) : listingAround(*engine_, command.number));
             break;
         case CommandKind::kLoad: {
             const FileResult loaded = loadUserFile(*engine_, command.argument);
@@ -596,14 +578,12 @@ void Session::handleCommand(const std::string& line) {
             say(saveUserFile(*engine_, command.argument).message);
             break;
         case CommandKind::kModule:
-            if (command.argument.empty()) {
-                say("module " + std::to_string(module_) + " (" +
-                    (module_ == kMathsModule ? "Maths / Utilities" : "Master") +
+            if (command.number < 0) {
+                say("module " + std::to_string(module_) + " (" + std::string(moduleName(module_)) +
                     ") is in banks 1 to 25; :module 110 or :module 128 changes it");
             } else {
-                const int identifier = std::stoi(command.argument);
-                const FileResult loaded = loadModule(*engine_, identifier);
-                if (loaded.ok) module_ = identifier;
+                const FileResult loaded = loadModule(*engine_, command.number);
+                if (loaded.ok) module_ = command.number;
                 say(loaded.message);
             }
             break;

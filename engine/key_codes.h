@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "engine/face_grid.h"
+
 namespace korvelce {
 
 using KeyCode = std::uint8_t;
@@ -29,35 +31,7 @@ inline constexpr KeyCode kChangeSign = 94, kEquals = 95, kWrt = 96, kDsz = 97, k
 inline constexpr KeyCode kPrt = 99;
 }  // namespace key
 
-// The code a face key sends, from its grid code ((row + 1) * 10 + column + 1): the ten number
-// keys sit in the middle of the grid and send the digit codes; every other key sends its grid
-// code.
-inline constexpr int keyOfGridCode(int gridCode) {
-    switch (gridCode) {
-        case 62:
-            return 7;
-        case 63:
-            return 8;
-        case 64:
-            return 9;
-        case 72:
-            return 4;
-        case 73:
-            return 5;
-        case 74:
-            return 6;
-        case 82:
-            return 1;
-        case 83:
-            return 2;
-        case 84:
-            return 3;
-        case 92:
-            return 0;
-        default:
-            return gridCode;
-    }
-}
+static_assert(key::kSecond == kSecondKeyCode);
 
 inline constexpr KeyCode kNoMerge = 255;
 

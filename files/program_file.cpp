@@ -41,7 +41,11 @@ bool isProgramSourcePath(std::string_view path) {
 ProgramFileRead readProgramFile(const std::string& path) {
     const bool source = isProgramSourcePath(path);
     const InputRead input = readWholeInput(path, source ? kMaxTextInput : kImageSize);
-    if (!input.bytes) return refused("cannot be read: " + input.message);
+    if (!input.bytes) {
+        ProgramFileRead read = refused("cannot be read: " + input.message);
+        read.readError = input.message;
+        return read;
+    }
     if (input.truncated) {
         return refused(source ? std::string("is too large for program source text")
                               : "is not a Korvel memory image: it holds more than " +
@@ -59,6 +63,7 @@ ProgramFileRead readProgramBytes(std::string_view name, std::string_view bytes) 
         ProgramFileRead read;
         read.ok = true;
         read.image = memoryImageBytes(*engine);
+        read.steps = assembled.steps;
         return read;
     }
     const std::size_t size = bytes.size();

@@ -24,6 +24,10 @@ struct ProgramFileRead {
     // steps and 100 zero registers.
     std::vector<std::uint8_t> image;
     std::string message;  // what is wrong with the file, for the user
+    // Why the file itself could not be read (missing, a folder, a read error), the system's
+    // text alone; empty when it was read, whatever its contents.
+    std::string readError;
+    int steps = 0;  // source text: the steps it keyed in
 };
 
 // Reads and checks a program file. A memory image must be exactly 2600 (or 1800) bytes; source

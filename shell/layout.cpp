@@ -1,7 +1,5 @@
 #include "shell/layout.h"
 
-#include "engine/key_codes.h"
-
 namespace korvelce {
 
 namespace {
@@ -141,17 +139,6 @@ GridHit hitTest(const Layout& layout, int x, int y) {
     }
     if (hit.column < 0 || hit.row < 0) return GridHit{};
     return hit;
-}
-
-int keyCodeAt(int column, int row, bool second) {
-    int code = (row + 1) * 10 + (column + 1);
-    if (code == kSecondKeyCode) return kSecondKeyCode;
-    if (second) {
-        code += 5;
-        if (column == 4) code -= 10;  // column 5's 2nd function wraps to column digit 0
-        return code;
-    }
-    return keyOfGridCode(code);
 }
 
 KeyLegend keyLegend(int column, int row) {

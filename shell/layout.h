@@ -8,10 +8,10 @@
 #include <optional>
 #include <string_view>
 
+#include "engine/face_grid.h"  // the grid's size and the code each key sends (keyCodeAt)
+
 namespace korvelce {
 
-inline constexpr int kGridColumns = 5;
-inline constexpr int kGridRows = 9;
 inline constexpr int kDisplayCells = 12;
 
 struct Layout {
@@ -51,12 +51,6 @@ struct GridHit {
 
 // The key under a point given relative to the skin's top-left corner; -1/-1 when none.
 GridHit hitTest(const Layout& layout, int x, int y);
-
-// The key code a grid position sends, with the 2nd state applied and the number keys mapped to
-// digit codes. The 2nd key itself (row 1, column 0) is reported as 21.
-int keyCodeAt(int column, int row, bool second);
-
-inline constexpr int kSecondKeyCode = 21;
 
 // The legends of a key: its own and its 2nd function, as printed on the face.
 struct KeyLegend {

@@ -148,6 +148,33 @@ TEST(Commands, ParsedWithTheirArguments) {
     }
 }
 
+TEST(Commands, StepsAndModulesAreReadAsNumbers) {
+    struct Case {
+        const char* line;
+        bool all;
+        int number;
+    };
+    const Case cases[] = {
+        {":list", false, -1},        {":list all", true, -1}, {":list All", true, -1},
+        {":list aLL", true, -1},     {":list 007", false, 7}, {":list 0", false, 0},
+        {":list 999", false, 999},   {":module", false, -1},  {":module 110", false, 110},
+        {":module 128", false, 128},
+    };
+    for (const Case& c : cases) {
+        const Command command = parseCommand(c.line);
+        EXPECT_NE(command.kind, CommandKind::kBad) << c.line << ": " << command.message;
+        EXPECT_EQ(command.all, c.all) << c.line;
+        EXPECT_EQ(command.number, c.number) << c.line;
+    }
+    // Refused arguments carry no step.
+    for (const char* line : {":list alll", ":list 1e2", ":list 0x1", ":module 0128"}) {
+        const Command command = parseCommand(line);
+        EXPECT_EQ(command.kind, CommandKind::kBad) << line;
+        EXPECT_FALSE(command.all) << line;
+        EXPECT_EQ(command.number, -1) << line;
+    }
+}
+
 TEST(Commands, HelpShowsTheFaceAndEveryCommand) {
     const std::string help = helpText();
     EXPECT_NE(help.find("  A     A'   | B     B'   | C     C'   | D     D'   | E     E'\n"),
@@ -214,6 +241,55 @@ TEST_F(UserFiles, SourceReplacesTheProgramAndKeepsTheRegisters) {
     test::press(*engine, "RCL 07");
     EXPECT_EQ(test::shown(*engine), "5");
     EXPECT_EQ(engine->programMemory[0][4], 0);  // the old program is gone
+}
+
+TEST_F(UserFiles, SourceKeysInOverTheSessionAndKeepsTheRestOfIt) {
+    // Registers, settings, T and a program counter inside
+    // the old program, in an engine whose program is longer than the source's.
+    const auto engine = test::engineAfter(
+        "5 STO 07 2.5 EE 20 +/- STO 98 LRN 1 + 2 + 3 + 4 + 5 = R/S LRN FIX 2 RAD 3 X<>T");
+    engine->programCounter = 6;
+    const std::vector<std::uint8_t> before = memoryImageBytes(*engine);
+    const auto keyed = test::engineAfter("LRN LBL A X^2 R/S LRN");
+
+    struct Case {
+        const char* name;
+        const char* source;
+    };
+    const Case cases[] = {{"sq.kvs", "LBL A X^2 R/S\n"}, {"SQ.KVS", "lbl a x^2 r/s"}};
+    for (const Case& c : cases) {
+        const FileResult loaded = loadUserFile(*engine, write(c.name, c.source));
+        ASSERT_TRUE(loaded.ok) << loaded.message;
+        EXPECT_NE(loaded.message.find("program of 4 steps keyed in from"), std::string::npos)
+            << loaded.message;
+        const std::vector<std::uint8_t> after = memoryImageBytes(*engine);
+        const auto registerBytes = static_cast<std::ptrdiff_t>(after.size() - kSteps);
+        EXPECT_TRUE(std::equal(before.begin(), before.begin() + registerBytes, after.begin()))
+            << c.name;
+        EXPECT_EQ(engine->programMemory[0], keyed->programMemory[0]) << c.name;
+        EXPECT_EQ(engine->programCounter, 0) << c.name;
+        EXPECT_EQ(engine->fixDigits, 2) << c.name;
+        EXPECT_EQ(engine->angleUnit, 1) << c.name;
+        EXPECT_EQ(valueText(engine->tRegister), "3.") << c.name;
+        EXPECT_EQ(valueText(engine->registers[98]), "2.5 -20") << c.name;
+    }
+    // A source that cannot be read or keyed in changes nothing and says why.
+    const std::vector<std::uint8_t> kept = memoryImageBytes(*engine);
+    const std::string folder = (dir / "folder.kvs").string();
+    fs::create_directory(folder);
+    const std::pair<std::string, const char*> refusals[] = {
+        {(dir / "missing.kvs").string(), "cannot read "},
+        {folder, "cannot read "},
+        {write("bad.kvs", "LBL A\nX^2 FOO\n"), "line 2: unknown key token 'FOO'; nothing changed"},
+        {write("long.kvs", std::string(1001, '1')), "; nothing changed"},
+    };
+    for (const auto& [path, message] : refusals) {
+        const FileResult refused = loadUserFile(*engine, path);
+        EXPECT_FALSE(refused.ok) << path;
+        EXPECT_NE(refused.message.find(message), std::string::npos) << refused.message;
+        EXPECT_NE(refused.message.find(path), std::string::npos) << refused.message;
+    }
+    EXPECT_EQ(memoryImageBytes(*engine), kept);
 }
 
 TEST_F(UserFiles, ImagesRoundTripAndOtherNamesAreRefused) {

@@ -301,6 +301,32 @@ class Interactive(unittest.TestCase):
         self.assertEqual(out.count("cannot write printer file"), 1)
         self.assertIn("|          2.        |", out)
 
+    def test_the_printer_file_holds_the_printed_lines_in_utf16(self):
+        printer = self.path("tape.txt")
+        t = self.start("--printer", printer)
+        t.line("123 PRT 4 PRT")
+        self.assertEqual(t.quit(), 0)
+        first = "        123. \r\n          4. \r\n"
+        with open(printer, "rb") as f:
+            self.assertEqual(f.read(), b"\xff\xfe" + first.encode("utf-16-le"))
+        # A second session appends, without a second byte-order mark.
+        again = self.start("--printer", printer)
+        again.line("5 +/- PRT")
+        self.assertEqual(again.quit(), 0)
+        with open(printer, "rb") as f:
+            self.assertEqual(f.read(),
+                             b"\xff\xfe" + (first + "         -5. \r\n").encode("utf-16-le"))
+        # "-" is the terminal alone: no file is made.
+        dash = self.start("--printer", "-")
+        self.assertIn("|          7.        |", dash.line("7 PRT"))
+        self.assertEqual(dash.quit(), 0)
+        self.assertFalse(os.path.exists(self.path("-")))
+        # A file that cannot be opened is said after the line it failed on.
+        blocked = self.start("--printer", self.dir)
+        out = blocked.line("1 PRT")
+        self.assertRegex(out, r"\|          1\.        \|\n.*cannot write printer file '%s': "
+                         r"Is a directory\n" % re.escape(self.dir))
+
     def test_a_session_keeps_registers_and_program(self):
         session = self.path("sub/session.kv")
         t = self.start("--session", session)
@@ -384,6 +410,22 @@ class Interactive(unittest.TestCase):
         self.assertIn("module 110 (Master)", t.line(":module"))
         self.assertIn("module 128 in banks 1 to 25", t.line(":module 128"))
         self.assertRegex(t.line("PGM 01 4.5 A"), re.compile(display("11.6317284"), re.MULTILINE))
+        self.assertIn("module 128 (Maths / Utilities) is in banks 1 to 25", t.line(":module"))
+
+    def test_list_all_in_any_letter_case_lists_and_the_session_is_kept(self):
+        session = self.path("listed.kv")
+        t = self.start("--session", session)
+        t.line("LRN LBL A X^2 R/S LRN RST 6 STO 09")
+        for command in (":list All", ":list aLL", ":LIST all"):
+            with self.subTest(command=command):
+                self.assertRegex(t.line(command),
+                                 r"> 000 76 LBL\n  001 11 A\n  002 33 X²\n  003 91 R/S\n")
+        self.assertRegex(t.line(":list 002"), r"> 000 76 LBL\n(.*\n){9}  010 00 0\nkorvelce> ")
+        self.assertIn("module 110 (Master)", t.line(":module"))
+        self.assertEqual(t.quit(), 0)
+        self.assertEqual(os.path.getsize(session), 2600)
+        again = self.start("--session", session)
+        self.assertRegex(again.line("RCL 09"), re.compile(display("6."), re.MULTILINE))
 
     def test_the_file_keys_ask_for_a_name(self):
         t = self.start()

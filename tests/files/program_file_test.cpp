@@ -108,6 +108,37 @@ TEST_F(ProgramFile, WhatIsReadAndWhatIsRefused) {
     }
 }
 
+// What a caller words its own message from: the steps a source keyed in, and the system's
+// text alone when the file itself could not be read.
+TEST_F(ProgramFile, StepsKeyedInAndWhyAFileCouldNotBeRead) {
+    struct Row {
+        const char* name;
+        const char* bytes;  // nullptr: no file; "/": a folder
+        int steps;
+        const char* readError;
+    };
+    const Row rows[] = {
+        {"sum.kvs", "LBL A 1 + 2 = R/S", 7, ""},
+        {"long.kvs", "GTO 123 STO 04", 5, ""},
+        {"empty.kvs", "", 0, ""},
+        {"bad.kvs", "LBL FOO", 0, ""},
+        {"short.kv", "12", 0, ""},
+        {"missing.kvs", nullptr, 0, "No such file or directory"},
+        {"folder.kv", "/", 0, "it is a folder"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const fs::path path = dir / row.name;
+        if (row.bytes != nullptr && std::string(row.bytes) == "/")
+            fs::create_directory(path);
+        else if (row.bytes != nullptr)
+            writeBytes(path, row.bytes);
+        const ProgramFileRead read = readProgramFile(path.string());
+        EXPECT_EQ(read.steps, row.steps);
+        EXPECT_EQ(read.readError, row.readError);
+    }
+}
+
 // Saving writes the form the name asks for, and what is saved opens as the same program
 // (source text) or the same program and registers (image), whatever the steps.
 TEST_F(ProgramFile, SavedProgramsOpenAsTheSameSteps) {
