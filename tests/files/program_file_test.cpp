@@ -132,7 +132,7 @@ TEST_F(ProgramFile, StepsKeyedInAndWhyAFileCouldNotBeRead) {
         if (row.bytes != nullptr && std::string(row.bytes) == "/")
             fs::create_directory(path);
         else if (row.bytes != nullptr)
-            writeBytes(path, row.bytes);
+            writeFileBytes(path, row.bytes);
         const ProgramFileRead read = readProgramFile(path.string());
         EXPECT_EQ(read.steps, row.steps);
         EXPECT_EQ(read.readError, row.readError);
