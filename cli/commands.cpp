@@ -19,6 +19,7 @@
 #include "files/module_resources.h"
 #include "files/pending_text.h"
 #include "files/program_file.h"
+#include "files/state_text.h"
 
 namespace korvelce {
 
@@ -382,14 +383,12 @@ const PendingNotation kKeyedNotation = {
 
 std::string stateText(const CalcEngine& engine) {
     static constexpr const char* kModes[] = {"calculate", "learn", "run"};
-    static constexpr const char* kAngles[] = {"DEG", "RAD", "GRD"};
     static constexpr const char* kFormats[] = {"normal", "scientific", "engineering"};
     const int mode = std::clamp(engine.mode, 0, 2);
-    const int angle = std::clamp(engine.angleUnit, 0, 2);
     const int format = std::clamp(engine.displayFormat, 0, 2);
     std::string text =
-        std::string("mode      ") + kModes[mode] + ", " + kAngles[angle] + ", " + kFormats[format] +
-        ", " +
+        std::string("mode      ") + kModes[mode] + ", " + std::string(angleName(engine.angleUnit)) +
+        ", " + kFormats[format] + ", " +
         (engine.fixDigits >= 0 && engine.fixDigits <= 8 ? "fix " + std::to_string(engine.fixDigits)
                                                         : std::string("no fix")) +
         (engine.errorFlag != 0 ? ", error" : "") + "\n";

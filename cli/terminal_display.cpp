@@ -1,6 +1,7 @@
 #include "cli/terminal_display.h"
 
 #include "engine/calc_engine.h"
+#include "files/state_text.h"
 #include "programming/text_encoding.h"
 
 namespace korvelce {
@@ -13,8 +14,6 @@ constexpr std::size_t kMantissaColumns = 12;
 // The exponent field: a column apart, the sign and two digits.
 constexpr std::size_t kExponentColumns = 4;
 constexpr std::size_t kExponentField = 3;
-
-constexpr std::string_view kAngleNames[] = {"DEG", "RAD", "GRD"};
 
 std::string padLeft(std::string_view text, std::size_t width) {
     const std::size_t length = textWidth(text);
@@ -60,8 +59,7 @@ std::string displayLine(std::string_view text, bool exponent, bool error,
     line += ' ';
     line += indicators.inv ? "INV" : "   ";
     line += ' ';
-    const int angle = indicators.angle >= 0 && indicators.angle <= 2 ? indicators.angle : 0;
-    line += kAngleNames[angle];
+    line += angleName(indicators.angle);
     if (error && !ansi) line += "  error";
     return line;
 }

@@ -11,6 +11,7 @@
 
 #include "decimal/number_text.h"
 #include "files/pending_text.h"
+#include "files/state_text.h"
 
 namespace korvelce {
 
@@ -127,50 +128,25 @@ RegistersPanel::State RegistersPanel::stateOf(const CalcEngine& engine) {
 }
 
 QString RegistersPanel::flagsText(const CalcEngine& engine, bool rich) {
+    if (!rich) return QString::fromStdString(korvelce::flagsText(engine));
     QStringList parts;
     for (int f = 0; f < kFlags; ++f) {
         const bool set = engine.userFlags[static_cast<std::size_t>(f)] != 0;
-        if (rich) {
-            parts << (set ? QStringLiteral("<b style=\"background-color:#2b2b2b; color:#ffffff\">"
-                                           "%1</b>")
-                          : QStringLiteral("<span style=\"color:#a0a0a0\">%1</span>"))
-                         .arg(f);
-        } else if (set) {
-            parts << QString::number(f);
-        }
+        parts << (set ? QStringLiteral("<b style=\"background-color:#2b2b2b; color:#ffffff\">"
+                                       "%1</b>")
+                      : QStringLiteral("<span style=\"color:#a0a0a0\">%1</span>"))
+                     .arg(f);
     }
-    if (rich) return parts.join(QStringLiteral("&nbsp;"));
-    return parts.isEmpty() ? QStringLiteral("none set") : QStringLiteral("set: ") + parts.join(' ');
+    return parts.join(QStringLiteral("&nbsp;"));
 }
 
 QString RegistersPanel::formatText(const CalcEngine& engine) {
-    const QString fix = engine.fixDigits >= 0 && engine.fixDigits <= 8
-                            ? QStringLiteral("FIX %1").arg(engine.fixDigits)
-                            : QStringLiteral("no FIX");
-    QString format;
-    switch (engine.displayFormat) {
-        case 1:
-            format = QStringLiteral("scientific (EE)");
-            break;
-        case 2:
-            format = QStringLiteral("engineering (ENG)");
-            break;
-        default:
-            format = QStringLiteral("normal");
-            break;
-    }
-    return fix + QStringLiteral(", ") + format;
+    return QString::fromStdString(korvelce::formatText(engine));
 }
 
 QString RegistersPanel::angleText(const CalcEngine& engine) {
-    switch (engine.angleUnit) {
-        case 1:
-            return QStringLiteral("RAD");
-        case 2:
-            return QStringLiteral("GRD");
-        default:
-            return QStringLiteral("DEG");
-    }
+    const std::string_view name = angleName(engine.angleUnit);
+    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 QString RegistersPanel::pendingText(const CalcEngine& engine) {

@@ -26,6 +26,7 @@
 #include "files/pending_text.h"
 #include "files/program_file.h"
 #include "files/program_source.h"
+#include "files/state_text.h"
 #include "programming/run_slice.h"
 #include "programming/text_encoding.h"
 
@@ -202,6 +203,9 @@ EMSCRIPTEN_KEEPALIVE const char* kv_state_json() {
                     .field("depth", std::to_string(e.returnDepth))
                     .field("openParens", std::to_string(e.stack.openParens))
                     .field("pending", jsonString(korvelce::pendingText(e)))
+                    .field("angleText", jsonString(korvelce::angleName(e.angleUnit)))
+                    .field("formatText", jsonString(korvelce::formatText(e)))
+                    .field("flagsText", jsonString(korvelce::flagsText(e)))
                     .text());
 }
 

@@ -21,7 +21,7 @@ import {
   waitShown,
 } from './support/page_session.mjs';
 
-const code = { A: 11, SUM: 44, GTO: 61, LBL: 76, PGM: 36, FIX: 58 };
+const code = { A: 11, SUM: 44, GTO: 61, LBL: 76, PGM: 36, FIX: 58, STF: 86 };
 const op = { plus: 85, times: 65, equals: 95, clr: 25 };
 
 // korvelce-cli built to WebAssembly, run under node on the real file system.
@@ -473,6 +473,12 @@ const tests = {
     const expected = [['R05', '0.00'], ['R07', '3.00']];
     const same = (want) => (rows) => JSON.stringify(rows) === JSON.stringify(want);
     assert.deepEqual(await settle(() => shownRegisters(page), same(expected)), expected);
+    // The modes and flags in the window's words.
+    await pressCodes(page, [code.STF, 3]);
+    const modes = () => page.evaluate(() => ['#reg-flags', '#reg-angle', '#reg-format'].map(
+      (id) => document.querySelector(id).textContent));
+    const wanted = ['set: 3', 'DEG', 'FIX 2, normal'];
+    assert.deepEqual(await settle(modes, same(wanted)), wanted);
     await page.$eval('#panel-registers', (panel) => panel.scrollIntoView({ block: 'center' }));
     await session.screenshot(page, 'registers-nonzero');
     // A register that becomes zero goes, one that stops being zero comes back, with the same

@@ -7,8 +7,6 @@ import { MODE_LEARN, MODE_RUN } from './calc.js';
 const ROWS_PER_PAGE = 20;
 const MAX_TAPE_LINES = 10000;
 const TAPE_CHUNK_LINES = 64;
-const ANGLES = ['DEG', 'RAD', 'GRD'];
-const FORMATS = ['normal', 'scientific (EE)', 'engineering (ENG)'];
 
 const pad = (n, width) => String(n).padStart(width, '0');
 
@@ -143,11 +141,9 @@ export class RegistersPanel {
       if (field.textContent !== value) field.textContent = value;
     };
     set(this.fields.t, state.t.trim());
-    const flags = state.flags.map((on, f) => (on ? f : -1)).filter((f) => f >= 0);
-    set(this.fields.flags, flags.length ? `set: ${flags.join(' ')}` : 'none set');
-    set(this.fields.angle, ANGLES[state.angle] ?? 'DEG');
-    const fix = state.fix >= 0 && state.fix <= 8 ? `FIX ${state.fix}` : 'no FIX';
-    set(this.fields.format, `${fix}, ${FORMATS[state.format] ?? 'normal'}`);
+    set(this.fields.flags, state.flagsText);
+    set(this.fields.angle, state.angleText);
+    set(this.fields.format, state.formatText);
     set(this.fields.depth, String(state.depth));
     set(this.fields.pending, state.pending);
     this.last = state;
