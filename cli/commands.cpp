@@ -184,26 +184,6 @@ std::vector<std::string> fileCandidates(std::string_view word) {
     return names;
 }
 
-// The key token that put an operator on the pending stack.
-const char* operatorName(int op) {
-    switch (op) {
-        case kOpRoot:
-            return "INV Y^X";
-        case kOpPower:
-            return "Y^X";
-        case kOpMultiply:
-            return "*";
-        case kOpDivide:
-            return "/";
-        case kOpAdd:
-            return "+";
-        case kOpSubtract:
-            return "-";
-        default:
-            return "?";
-    }
-}
-
 }  // namespace
 
 FaceKey faceKey(int row, int column) {
@@ -377,7 +357,7 @@ namespace {
 
 // The pending operations as one would key them: "2. + 3. * ( 4. -".
 const PendingNotation kKeyedNotation = {
-    [](const CalcEngine&, const DecNumber& value) { return valueText(value); }, operatorName};
+    [](const CalcEngine&, const DecNumber& value) { return valueText(value); }, operatorKeyed};
 
 }  // namespace
 

@@ -9,24 +9,22 @@ namespace korvelce {
 
 namespace {
 
-// The key that put an operator on the pending stack.
-const char* operatorText(int op) {
-    switch (op) {
-        case kOpRoot:
-            return "INV Y^X";
-        case kOpPower:
-            return "Y^X";
-        case kOpMultiply:
-            return "\u00D7";
-        case kOpDivide:
-            return "\u00F7";
-        case kOpAdd:
-            return "+";
-        case kOpSubtract:
-            return "\u2212";
-        default:
-            return "?";
-    }
+// Each operator that waits on the pending stack, as the face's legends show it and as key
+// tokens write it.
+struct OperatorNames {
+    int op;
+    const char* shown;
+    const char* keyed;
+};
+constexpr OperatorNames kOperators[] = {
+    {kOpRoot, "INV Y^X", "INV Y^X"}, {kOpPower, "Y^X", "Y^X"}, {kOpMultiply, "\u00D7", "*"},
+    {kOpDivide, "\u00F7", "/"},      {kOpAdd, "+", "+"},       {kOpSubtract, "\u2212", "-"},
+};
+
+const char* operatorShown(int op) {
+    for (const OperatorNames& names : kOperators)
+        if (names.op == op) return names.shown;
+    return "?";
 }
 
 std::string displayedValue(const CalcEngine& engine, const DecNumber& value) {
@@ -35,7 +33,13 @@ std::string displayedValue(const CalcEngine& engine, const DecNumber& value) {
 
 }  // namespace
 
-const PendingNotation kPanelNotation = {displayedValue, operatorText};
+const char* operatorKeyed(int op) {
+    for (const OperatorNames& names : kOperators)
+        if (names.op == op) return names.keyed;
+    return "?";
+}
+
+const PendingNotation kPanelNotation = {displayedValue, operatorShown};
 
 std::string pendingText(const CalcEngine& engine, const PendingNotation& notation) {
     const PendingStack& stack = engine.stack;

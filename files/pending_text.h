@@ -19,6 +19,9 @@ struct PendingNotation {
 // The panels' notation: values in the display's format, operators as the face's legends.
 extern const PendingNotation kPanelNotation;
 
+// A waiting operator as key tokens write it ("*", "INV Y^X"), or "?".
+const char* operatorKeyed(int op);
+
 // Oldest first, separated by blanks: each open parenthesis, each waiting value and the operator
 // that waits with it ("( 4. +", "2. × ( 3. −"), or "none".
 std::string pendingText(const CalcEngine& engine, const PendingNotation& notation = kPanelNotation);

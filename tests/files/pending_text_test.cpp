@@ -31,5 +31,14 @@ TEST(PendingText, WaitingValuesAndOperatorsOldestFirst) {
     }
 }
 
+// Written as key tokens, each waiting operator reads back as the key that put it there.
+TEST(PendingText, OperatorsAsKeyTokens) {
+    const std::pair<int, const char*> rows[] = {
+        {kOpRoot, "INV Y^X"}, {kOpPower, "Y^X"},  {kOpMultiply, "*"}, {kOpDivide, "/"},
+        {kOpAdd, "+"},        {kOpSubtract, "-"}, {-1, "?"}};
+    for (const auto& [op, keyed] : rows)
+        EXPECT_STREQ(operatorKeyed(op), keyed) << op;
+}
+
 }  // namespace
 }  // namespace korvelce
