@@ -25,13 +25,6 @@ namespace korvelce {
 
 namespace {
 
-std::string upper(std::string_view text) {
-    std::string result(text);
-    for (char& c : result)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return result;
-}
-
 std::string lower(std::string_view text) {
     std::string result(text);
     for (char& c : result)
@@ -105,7 +98,7 @@ const std::vector<std::string>& tokenNames() {
     static const std::vector<std::string> names = [] {
         std::vector<std::string> result = {"2ND", "X^2", "X2", "ABS", "X<>T", "P>R"};
         for (int code = 10; code <= 99; ++code) {
-            const std::string name = upper(mnemonic(code));
+            const std::string name = upperAscii(mnemonic(code));
             const bool typable = std::all_of(name.begin(), name.end(), [](char c) {
                 return static_cast<unsigned char>(c) < 0x80;
             });
@@ -218,7 +211,7 @@ KeyLine parseKeyLine(std::string_view line, bool& second) {
             ++i;
         const std::string_view token = line.substr(start, i - start);
         ++position;
-        if (upper(token) == "2ND") {
+        if (upperAscii(token) == "2ND") {
             shifted = !shifted;
             continue;
         }
@@ -509,7 +502,7 @@ Completion completeWord(std::string_view beforeCursor) {
     if (word.empty()) return completion;
     std::vector<std::string> names = tokenNames();
     // A word that is already a key (1, STO) stays one of the choices.
-    const std::string typed = upper(word);
+    const std::string typed = upperAscii(word);
     if (tokenCodes(typed) && std::find(names.begin(), names.end(), typed) == names.end()) {
         names.push_back(typed);
         std::sort(names.begin(), names.end());

@@ -8,14 +8,14 @@
 
 namespace korvelce {
 
-namespace {
-
-std::string upper(std::string_view text) {
+std::string upperAscii(std::string_view text) {
     std::string result(text);
     for (char& c : result)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return result;
 }
+
+namespace {
 
 constexpr KeyAlias kAliases[] = {
     {"CLR", key::kClr},   {"INV", key::kInv}, {"---", key::kSecond}, {"X^2", key::kSquare},
@@ -53,14 +53,14 @@ std::optional<std::vector<int>> tokenCodes(std::string_view token) {
         }
         return std::vector<int>{code};
     }
-    const std::string name = upper(token);
+    const std::string name = upperAscii(token);
     for (const auto& alias : kAliases)
         if (alias.name == name) return std::vector<int>{alias.code};
     // The printed names in capitals, made once: tokens are looked up for every key of a source.
     static const std::array<std::string, 100> kUpperNames = [] {
         std::array<std::string, 100> names;
         for (std::size_t code = 0; code < names.size(); ++code)
-            names[code] = upper(mnemonic(static_cast<int>(code)));
+            names[code] = upperAscii(mnemonic(static_cast<int>(code)));
         return names;
     }();
     for (std::size_t code = 0; code < kUpperNames.size(); ++code)

@@ -35,6 +35,9 @@ struct KeyParse {
 // A token as a message can show it: control bytes and NUL written as \xNN, a backslash doubled.
 std::string printableToken(std::string_view token);
 
+// text with its ASCII letters in upper case: tokens are read without regard to case.
+std::string upperAscii(std::string_view text);
+
 // text without the blanks (white space, as between tokens) at its ends.
 std::string_view trimmedBlanks(std::string_view text);
 
